@@ -1,0 +1,96 @@
+#include "platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#ifdef Q_OS_WIN
+#  include <qt_windows.h>
+#else
+#  include <QFile>
+#  include <sys/stat.h>
+#endif
+
+namespace Platform {
+
+#ifdef Q_OS_WIN
+
+QString storedFileName(const QString &path)
+{
+    // FindFirstFile would expand wildcards; the text is taken literally.
+    if (path.isEmpty() || path.contains(QLatin1Char('*')) || path.contains(QLatin1Char('?'))
+        || path.contains(QChar(0)))
+        return QString();
+    const QString native = QDir::toNativeSeparators(path);
+    // No "insert a disk" box for a drive that is not ready.
+    DWORD oldMode = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileExW(reinterpret_cast<const wchar_t *>(native.utf16()),
+                                FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, 0);
+    SetThreadErrorMode(oldMode, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return QString();
+    FindClose(h);
+    if (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+        return QString();
+    return QString::fromWCharArray(data.cFileName);
+}
+
+QString programPath(const QString &location)
+{
+    // Handles drive-relative texts such as "C:WINDOWS\COMMAND\Quenlar.exe" too.
+    return QDir::toNativeSeparators(QFileInfo(location).absoluteFilePath());
+}
+
+void prepareToolProcess(QProcess &process)
+{
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->flags |= CREATE_NEW_CONSOLE;
+        args->flags &= ~DWORD(DETACHED_PROCESS);
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_SHOWNORMAL;
+    });
+}
+
+QString viewerProgramName()
+{
+    return QStringLiteral("dravolt-viewer.exe");
+}
+
+#else
+
+QString storedFileName(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return QString();
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat st;
+    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QString();
+    // Case-sensitive file systems store the name as it was given.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.mid(slash + 1);
+}
+
+QString programPath(const QString &location)
+{
+    // A name without a slash would be searched for in PATH; anchor it instead.
+    if (QDir::isAbsolutePath(location))
+        return location;
+    return QDir::currentPath() + QLatin1Char('/') + location;
+}
+
+void prepareToolProcess(QProcess &)
+{
+    // QProcess::startDetached already runs the program in a session of its own.
+}
+
+QString viewerProgramName()
+{
+    return QStringLiteral("dravolt-viewer");
+}
+
+#endif
+
+} // namespace Platform

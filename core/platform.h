@@ -1,0 +1,25 @@
+// Everything that differs between Windows and the other platforms lives here.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QProcess;
+
+namespace Platform {
+
+// Name as stored of the ordinary file the path names, or "" (see FileLookup).
+QString storedFileName(const QString &path);
+
+// The program path that starts the file a location text names, without a
+// search of PATH: relative texts are taken relative to the current folder.
+QString programPath(const QString &location);
+
+// Prepares a process to run the tool in a window (or session) of its own:
+// on Windows a new, normal, focused console window.
+void prepareToolProcess(QProcess &process);
+
+// File name of the help viewer program, which lies beside the executable.
+QString viewerProgramName();
+
+} // namespace Platform

@@ -1,0 +1,66 @@
+#include "formstyle.h"
+
+#include "version.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QWidget>
+
+namespace FormStyle {
+
+void applyDesignFont()
+{
+    // Arial-metric families first, so captions fit their fixed boxes.
+    QFont::insertSubstitutions(QString::fromLatin1(DesignFamily),
+                               {QStringLiteral("Microsoft Sans Serif"),
+                                QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                                QStringLiteral("Arial"), QStringLiteral("Helvetica")});
+    QApplication::setFont(designFont());
+}
+
+QFont designFont(qreal points, bool bold)
+{
+    QFont font(QString::fromLatin1(DesignFamily));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QIcon applicationIcon()
+{
+    return QIcon(QStringLiteral(":/resources/dravolt.png"));
+}
+
+void makeFixedWindow(QWidget *window, int clientWidth, int clientHeight, Taskbar taskbar)
+{
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+    // Tool windows stay out of the taskbar.
+    flags |= taskbar == Taskbar::Listed ? Qt::Window : Qt::Tool;
+    window->setWindowFlags(flags);
+    // A tool window would not keep the program running by itself; these do.
+    window->setAttribute(Qt::WA_QuitOnClose, true);
+    window->setFixedSize(clientWidth, clientHeight);
+    window->setWindowIcon(applicationIcon());
+}
+
+void centreOnScreen(QWidget *window)
+{
+    QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+void showWarning(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(Version::ApplicationName), text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+} // namespace FormStyle

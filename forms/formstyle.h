@@ -1,0 +1,34 @@
+// What every window of the program shares: the design font, the application
+// icon and the fixed dialog frame.
+#pragma once
+
+#include <QFont>
+#include <QIcon>
+
+class QWidget;
+
+namespace FormStyle {
+
+// The family the layouts were drawn for. Where it is missing it is mapped to a
+// narrow sans-serif with the same metrics, at the same point sizes.
+inline constexpr char DesignFamily[] = "MS Sans Serif";
+inline constexpr qreal DefaultPoints = 8.25;
+
+// Sets the default font and the family substitutions for the whole program.
+void applyDesignFont();
+QFont designFont(qreal points = DefaultPoints, bool bold = false);
+
+// The 16x16 application icon.
+QIcon applicationIcon();
+
+enum class Taskbar { Listed, NotListed };
+// Fixed size at the given client size, caption and close box, no minimise or
+// maximise box, the application icon.
+void makeFixedWindow(QWidget *window, int clientWidth, int clientHeight, Taskbar taskbar);
+// Places a top-level window at the centre of its screen.
+void centreOnScreen(QWidget *window);
+
+// A modal warning box with one OK button, titled with the application's title.
+// The text is shown as plain text, whatever it holds.
+void showWarning(QWidget *parent, const QString &text);
+} // namespace FormStyle

@@ -1,0 +1,212 @@
+#include "frmQuenlar.h"
+#include "ui_frmQuenlar.h"
+
+#include "formstyle.h"
+#include "labelaccesskey.h"
+#include "modCommandLine.h"
+#include "modErrorCheck.h"
+#include "programend.h"
+#include "rules.h"
+#include "toollauncher.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QTabBar>
+#include <QTimer>
+
+namespace {
+
+constexpr int ClientWidth = 387;  // 5805 twips
+constexpr int ClientHeight = 344; // 5160 twips
+constexpr qreal LabelPoints = 9.75;
+
+// The fixed tool location that the system-folder box fills in.
+const char SystemFolderLocation[] = "C:WINDOWS\\COMMAND\\Quenlar.exe";
+
+const QColor White(255, 255, 255);
+const QColor LightGrey(224, 224, 224);
+
+void setBoxBackground(QLineEdit *box, const QColor &colour)
+{
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::All, QPalette::Base, colour);
+    box->setPalette(palette);
+}
+
+// Shows a file-open dialog on the current folder for one file of the pattern.
+// Returns the chosen file's full path, or a null string when cancelled.
+QString browseForFile(QWidget *parent, const QString &title, const QString &pattern)
+{
+    QFileDialog dialog(parent, title, QStringLiteral("."), pattern);
+    dialog.setObjectName(QStringLiteral("fileDialog"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath());
+}
+
+} // namespace
+
+QPointer<frmQuenlar> frmQuenlar::sharedInstance;
+
+frmQuenlar::frmQuenlar(QWidget *parent)
+    : QWidget(parent), ui(new Ui::frmQuenlar)
+{
+    ui->setupUi(this);
+    sharedInstance = this;
+    FormStyle::makeFixedWindow(this, ClientWidth, ClientHeight, FormStyle::Taskbar::Listed);
+
+    // Tab order as the layout numbers it, across the pages and frames. The tab
+    // control takes part through its tab row.
+    const QList<QWidget *> tabOrder{
+        ui->txtTGA, ui->txtBaseFileName, ui->txtStartIndex, ui->cmdDetailTGA,
+        ui->Checki, ui->Checkx, ui->Checky, ui->cmdDetailsSwitches,
+        ui->cmdSlice, ui->cmdExit, ui->cmdAboutHelp,
+        ui->txtProgLocation, ui->chkPath, ui->cmdDetailsProg, ui->tabQuenlar->tabBar(),
+        ui->cmdOpenSource, ui->cmdOpenQuenlar, ui->cmdSaveToRegistry};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    for (QLabel *label : {ui->Label1, ui->Label2, ui->Label3}) {
+        label->setFont(FormStyle::designFont(LabelPoints));
+        LabelAccessKey::install(label);
+    }
+    ui->statusBar->setFont(FormStyle::designFont(LabelPoints));
+    ui->cmdOpenSource->setFont(FormStyle::designFont(LabelPoints, true));
+    ui->cmdOpenQuenlar->setFont(FormStyle::designFont(LabelPoints, true));
+    // Text boxes keep their white background when disabled.
+    setBoxBackground(ui->txtTGA, White);
+    setBoxBackground(ui->txtProgLocation, White);
+
+    connect(ui->chkPath, &QCheckBox::toggled, this, &frmQuenlar::chkPathClick);
+    connect(ui->cmdOpenQuenlar, &QPushButton::clicked, this, &frmQuenlar::cmdOpenQuenlarClick);
+    connect(ui->cmdOpenSource, &QPushButton::clicked, this, &frmQuenlar::cmdOpenSourceClick);
+    connect(ui->cmdDetailsProg, &QPushButton::clicked, this, &frmQuenlar::cmdDetailsProgClick);
+    connect(ui->cmdDetailTGA, &QPushButton::clicked, this, &frmQuenlar::cmdDetailTGAClick);
+    connect(ui->cmdAboutHelp, &QPushButton::clicked, this, &frmQuenlar::cmdAboutHelpClick);
+    connect(ui->cmdDetailsSwitches, &QPushButton::clicked, this, &frmQuenlar::cmdDetailsSwitchesClick);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &frmQuenlar::cmdExitClick);
+    connect(ui->cmdSlice, &QPushButton::clicked, this, &frmQuenlar::cmdSliceClick);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(10);
+    connect(Timer1, &QTimer::timeout, this, &frmQuenlar::timer1Tick);
+
+    formLoad();
+    FormStyle::centreOnScreen(this);
+    Timer1->start();
+}
+
+frmQuenlar::~frmQuenlar() = default;
+
+frmQuenlar *frmQuenlar::instance()
+{
+    return sharedInstance;
+}
+
+void frmQuenlar::formLoad()
+{
+}
+
+void frmQuenlar::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!framesPlaced)
+        placeTabPageFrames();
+}
+
+// The layout gives the frames' places relative to the tab control itself, as
+// the tab row is part of its client area; pages begin below the tab row.
+void frmQuenlar::placeTabPageFrames()
+{
+    QWidget *const pages = ui->tabQuenlar->currentWidget()->parentWidget();
+    const QPoint offset = pages->mapTo(ui->tabQuenlar, QPoint(0, 0));
+    for (int i = 0; i < ui->tabQuenlar->count(); ++i) {
+        const auto frames = ui->tabQuenlar->widget(i)->findChildren<QGroupBox *>(
+            QString(), Qt::FindDirectChildrenOnly);
+        for (QGroupBox *frame : frames)
+            frame->move(frame->pos() - offset);
+    }
+    framesPlaced = true;
+}
+
+void frmQuenlar::timer1Tick()
+{
+    QString status;
+    if (modErrorCheck::CheckProgramLocation() == 1) {
+        status = Rules::locateToolText();
+        ui->cmdOpenSource->setEnabled(false);
+        ui->cmdSaveToRegistry->setEnabled(false);
+    } else {
+        status = modCommandLine::BuildStatusText();
+        ui->cmdOpenSource->setEnabled(true);
+    }
+    ui->statusBar->showMessage(status);
+}
+
+void frmQuenlar::chkPathClick()
+{
+    if (ui->chkPath->isChecked()) {
+        ui->txtProgLocation->setText(QString::fromLatin1(SystemFolderLocation));
+        setBoxBackground(ui->txtProgLocation, LightGrey);
+        ui->txtProgLocation->setEnabled(false);
+    } else {
+        ui->txtProgLocation->setText(QString());
+        setBoxBackground(ui->txtProgLocation, White);
+        ui->txtProgLocation->setEnabled(true);
+    }
+}
+
+void frmQuenlar::cmdOpenQuenlarClick()
+{
+    const QString file = browseForFile(this, QStringLiteral("Browse to Quenlar.exe"),
+                                       QStringLiteral("*.exe"));
+    if (!file.isNull())
+        ui->txtProgLocation->setText(file);
+}
+
+void frmQuenlar::cmdOpenSourceClick()
+{
+    const QString file = browseForFile(this, QStringLiteral("Browse to source TGA file"),
+                                       QStringLiteral("*.tga"));
+    if (!file.isNull())
+        ui->txtTGA->setText(file);
+}
+
+void frmQuenlar::cmdDetailsProgClick()
+{
+}
+
+void frmQuenlar::cmdDetailTGAClick()
+{
+}
+
+void frmQuenlar::cmdAboutHelpClick()
+{
+}
+
+void frmQuenlar::cmdDetailsSwitchesClick()
+{
+}
+
+void frmQuenlar::cmdExitClick()
+{
+    close();
+    ProgramEnd::endProgram();
+}
+
+void frmQuenlar::cmdSliceClick()
+{
+    if (modErrorCheck::CheckInputs() == 1)
+        return;
+    // The tool gets its arguments as a list: a blank in the location or in an
+    // argument never splits it.
+    const QString location = ui->txtProgLocation->text();
+    const ToolLauncher::Result result =
+        ToolLauncher::start(location, Rules::toolArguments(modCommandLine::CurrentInputs()));
+    if (!result.started)
+        FormStyle::showWarning(this, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2")
+                                         .arg(location, result.reason));
+}

@@ -1,0 +1,53 @@
+// The main window: the inputs of a slicing run, the tool's location and the
+// status line.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <memory>
+
+class QTimer;
+namespace Ui { class frmQuenlar; }
+
+class frmQuenlar : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmQuenlar(QWidget *parent = nullptr);
+    ~frmQuenlar() override;
+
+    // The one shared instance that the modules read; null once it is unloaded.
+    static frmQuenlar *instance();
+    // The controls, under the names the modules know them by.
+    Ui::frmQuenlar &controls() { return *ui; }
+
+public slots:
+    // Status monitor, run by Timer1 every 10 ms.
+    void timer1Tick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private slots:
+    void chkPathClick();
+    void cmdOpenQuenlarClick();
+    void cmdOpenSourceClick();
+    void cmdDetailsProgClick();
+    void cmdDetailTGAClick();
+    void cmdAboutHelpClick();
+    void cmdDetailsSwitchesClick();
+    void cmdExitClick();
+    void cmdSliceClick();
+
+private:
+    void formLoad();
+    void placeTabPageFrames();
+
+    std::unique_ptr<Ui::frmQuenlar> ui;
+    QTimer *Timer1 = nullptr;
+    bool framesPlaced = false;
+
+    static QPointer<frmQuenlar> sharedInstance;
+};

@@ -1,0 +1,14 @@
+// Checks of the main window's inputs. Both return 1 for a problem, 0 for fine.
+#pragma once
+
+#include <QtGlobal>
+
+namespace modErrorCheck {
+
+// Silent: 1 when the location box is empty or does not name quenlar.exe.
+qint16 CheckProgramLocation();
+// The eleven checks in order; the first that fails is reported (warning box,
+// its tab page to the front, the focus on the control that mends it).
+qint16 CheckInputs();
+
+} // namespace modErrorCheck

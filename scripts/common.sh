@@ -1,0 +1,60 @@
+# Shared by scripts/run and scripts/test: installs the Debian packages that are
+# missing and builds Dravolt. Quiet when there is nothing to do.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${DRAVOLT_BUILD_DIR:-$ROOT/build}
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# To build and run.
+RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools
+              fonts-liberation2 xvfb xauth)
+# To run every test: a display server of the tests' own, assistive technology,
+# window driving and screenshots, desktop-file checks.
+TEST_PACKAGES=(xdotool imagemagick python3-pyatspi at-spi2-core dbus-x11
+               desktop-file-utils appstream)
+
+# ensure_packages <package>...: installs those that are not installed yet.
+ensure_packages() {
+    local missing=() p
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local as_root=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "These Debian packages are missing; install them as root: ${missing[*]}" >&2
+            exit 1
+        fi
+        as_root=(sudo)
+    fi
+    echo "Installing Debian packages: ${missing[*]}"
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq >/dev/null
+    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# build_dravolt <build dir> [cmake options...]: configures (once) and builds.
+build_dravolt() {
+    local dir=$1
+    shift
+    mkdir -p "$dir"
+    if ! cmake -S "$ROOT" -B "$dir" -G "Unix Makefiles" "$@" >"$dir/configure.log" 2>&1; then
+        cat "$dir/configure.log" >&2
+        echo "Configuring failed (log: $dir/configure.log)" >&2
+        exit 1
+    fi
+    if ! cmake --build "$dir" -j "$JOBS" >"$dir/build.log" 2>&1; then
+        grep -E -B2 -A8 'error|Error' "$dir/build.log" | head -n 80 >&2
+        echo "Building failed (log: $dir/build.log)" >&2
+        exit 1
+    fi
+}
+
+# The web engine of the help viewer refuses to run as root with its sandbox on.
+# Only for root, and only through the environment: the product never turns it off.
+allow_root_web_engine() {
+    if [ "$(id -u)" -eq 0 ]; then
+        export QTWEBENGINE_DISABLE_SANDBOX=1
+    fi
+}

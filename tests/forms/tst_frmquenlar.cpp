@@ -1,0 +1,479 @@
+// The main window, offscreen, by object name: layout, start state, the
+// system-folder box, the status monitor, the checks' reporting and the launch.
+#include "formstyle.h"
+#include "frmQuenlar.h"
+#include "modalcatcher.h"
+#include "standinlog.h"
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+QRect twips(int left, int top, int width, int height)
+{
+    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
+}
+
+QString accessibleName(QWidget *w)
+{
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(w);
+    return iface ? iface->text(QAccessible::Name) : QString();
+}
+
+} // namespace
+
+class TestFrmQuenlar : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir;
+    QString tool;     // the stand-in, as quenlar.exe
+    QString source;   // an existing TGA file
+    QString log;
+    frmQuenlar *form = nullptr;
+
+    template<typename T = QWidget>
+    T *control(const char *name)
+    {
+        T *w = form->findChild<T *>(QLatin1String(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QString status() { return control<QStatusBar>("statusBar")->currentMessage(); }
+    void tick() { form->timer1Tick(); }
+    void locateTool()
+    {
+        control<QLineEdit>("txtProgLocation")->setText(tool);
+        tick();
+    }
+    // Good inputs on every check; a test then spoils one of them.
+    void fillGoodInputs()
+    {
+        locateTool();
+        control<QLineEdit>("txtTGA")->setText(source);
+        control<QLineEdit>("txtBaseFileName")->setText(QStringLiteral("trk"));
+        control<QLineEdit>("txtStartIndex")->setText(QStringLiteral("000"));
+    }
+    QString copyStandin(const QString &relative)
+    {
+        const QString target = dir.filePath(relative);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        QFile::remove(target);
+        if (!QFile::copy(QStringLiteral(STANDIN_TOOL), target))
+            qFatal("cannot copy the stand-in");
+        return target;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        FormStyle::applyDesignFont();
+        QVERIFY(dir.isValid());
+        tool = copyStandin(QStringLiteral("tool/quenlar.exe"));
+        source = dir.filePath(QStringLiteral("track.tga"));
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        log = dir.filePath(QStringLiteral("runs.log"));
+        qputenv("QUENLAR_STANDIN_LOG", QFile::encodeName(log));
+    }
+
+    void init()
+    {
+        QFile::remove(log);
+        form = new frmQuenlar;
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCOMPARE(frmQuenlar::instance(), form);
+    }
+
+    void cleanup()
+    {
+        delete form;
+        QVERIFY(!frmQuenlar::instance());
+    }
+
+    void windowFrame()
+    {
+        QCOMPARE(form->windowTitle(), QStringLiteral("Dravolt"));
+        QCOMPARE(form->size(), QSize(387, 344));
+        QCOMPARE(form->minimumSize(), form->maximumSize());
+        const Qt::WindowFlags flags = form->windowFlags();
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(form->windowType(), Qt::Window); // listed in the taskbar
+        QVERIFY(!form->windowIcon().isNull());
+        QCOMPARE(form->windowIcon().pixmap(16).size(), QSize(16, 16));
+    }
+
+    void layoutTable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("bold");
+        auto row = [](const char *name, const char *container, QRect r, const char *caption,
+                      qreal points = 8.25, bool bold = false) {
+            QTest::newRow(name) << name << container << r << QString::fromUtf8(caption) << points << bold;
+        };
+        row("Label1", "frameFile", twips(240, 360, 1215, 375), "Source &File", 9.75);
+        row("txtTGA", "frameFile", twips(1680, 360, 3135, 285), "");
+        row("Label2", "frameFile", twips(240, 720, 1335, 375), "baseFile&Name", 9.75);
+        row("txtBaseFileName", "frameFile", twips(1680, 720, 1095, 285), "");
+        row("Label3", "frameFile", twips(240, 1080, 1215, 375), "St&art Index", 9.75);
+        row("txtStartIndex", "frameFile", twips(1680, 1080, 1095, 285), "000");
+        row("cmdDetailTGA", "frameFile", twips(3600, 840, 1215, 495), "&Details");
+        row("Checki", "frameSwitches", twips(240, 240, 2895, 375), "/i  wrap &internal edges");
+        row("Checkx", "frameSwitches", twips(240, 600, 2895, 375), "/x  wrap &horizontal border edges");
+        row("Checky", "frameSwitches", twips(240, 960, 3015, 375), "/y wrap &vertical border edges");
+        row("cmdDetailsSwitches", "frameSwitches", twips(3600, 720, 1215, 495), "D&etails");
+        row("cmdSlice", "frmQuenlar", twips(1800, 4200, 1215, 495), "&Slice it");
+        row("cmdExit", "frmQuenlar", twips(3120, 4200, 1215, 495), "E&xit");
+        row("cmdAboutHelp", "frmQuenlar", twips(4440, 4200, 1215, 495), "A&bout");
+        row("txtProgLocation", "FrameProgramLocation", twips(240, 360, 4335, 285), "");
+        row("chkPath", "FrameProgramLocation", twips(240, 720, 3135, 375), "&Use System folder (win9x only)");
+        row("cmdDetailsProg", "FrameProgramLocation", twips(3600, 840, 1215, 495), "De&tails");
+        row("tabQuenlar", "frmQuenlar", twips(120, 120, 5535, 3975), "");
+        row("frameSwitches", "tabQuenlar", twips(240, 2280, 5055, 1455), "Switches");
+        row("frameFile", "tabQuenlar", twips(240, 600, 5055, 1575), "File Info");
+        row("FrameProgramLocation", "tabQuenlar", twips(240, 600, 5055, 2295), "Program Location");
+        row("statusBar", "frmQuenlar", twips(0, 4785, 5805, 375), "", 9.75);
+        row("cmdOpenSource", "frameFile", twips(4560, 360, 340, 285), "...", 9.75, true);
+        row("cmdOpenQuenlar", "FrameProgramLocation", twips(4560, 360, 340, 285), "...", 9.75, true);
+        row("cmdSaveToRegistry", "FrameProgramLocation", twips(3600, 1560, 1215, 495), "&Apply");
+    }
+    void layoutTable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(qreal, points);
+        QFETCH(bool, bold);
+        // Show the page that holds the control, so its geometry is laid out.
+        auto *tab = control<QTabWidget>("tabQuenlar");
+        if (name == QLatin1String("FrameProgramLocation") || container == QLatin1String("FrameProgramLocation"))
+            tab->setCurrentIndex(1);
+        QWidget *w = control(name.toLatin1().constData());
+        QWidget *box = container == QLatin1String("frmQuenlar") ? form : control(container.toLatin1().constData());
+        QCOMPARE(QRect(w->mapTo(box, QPoint(0, 0)), w->size()), geometry);
+
+        QString text;
+        if (auto *b = qobject_cast<QAbstractButton *>(w))
+            text = b->text();
+        else if (auto *l = qobject_cast<QLabel *>(w))
+            text = l->text();
+        else if (auto *e = qobject_cast<QLineEdit *>(w))
+            text = e->text();
+        else if (auto *g = qobject_cast<QGroupBox *>(w))
+            text = g->title();
+        QCOMPARE(text, caption);
+        QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+        QCOMPARE(w->font().pointSizeF(), points);
+        QCOMPARE(w->font().bold(), bold);
+    }
+
+    void startState()
+    {
+        auto *tab = control<QTabWidget>("tabQuenlar");
+        QCOMPARE(tab->count(), 2);
+        QCOMPARE(tab->tabText(0), QStringLiteral("Slice"));
+        QCOMPARE(tab->tabText(1), QStringLiteral("Options"));
+        QCOMPARE(tab->currentIndex(), 0);
+        for (const char *box : {"Checki", "Checkx", "Checky", "chkPath"})
+            QVERIFY(!control<QCheckBox>(box)->isChecked());
+        for (const char *name : {"txtTGA", "txtProgLocation", "cmdOpenSource", "cmdSaveToRegistry"})
+            QVERIFY2(!control(name)->isEnabled(), name);
+        for (const char *name : {"txtBaseFileName", "txtStartIndex", "cmdDetailTGA", "cmdDetailsSwitches",
+                                 "cmdSlice", "cmdExit", "cmdAboutHelp", "chkPath", "cmdDetailsProg",
+                                 "cmdOpenQuenlar", "Checki", "Checkx", "Checky"})
+            QVERIFY2(control(name)->isEnabled(), name);
+        QCOMPARE(control<QLineEdit>("txtProgLocation")->text(), QString());
+        QVERIFY(control<QLineEdit>("txtBaseFileName")->maxLength() >= 32767); // no length limit
+        QCOMPARE(control<QLineEdit>("txtTGA")->palette().color(QPalette::Disabled, QPalette::Base),
+                 QColor(255, 255, 255));
+        auto *timer = form->findChild<QTimer *>(QStringLiteral("Timer1"));
+        QVERIFY(timer && timer->isActive());
+        QCOMPARE(timer->interval(), 10);
+        // The first real tick shows the missing tool.
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Locate Quenlar.exe"), 2000);
+    }
+
+    void startsWithAnEmptyStatusBar()
+    {
+        delete form;
+        form = new frmQuenlar;
+        QCOMPARE(status(), QString());
+        form->show();
+    }
+
+    void tabOrderFollowsTheTable()
+    {
+        const QStringList order{"txtTGA", "txtBaseFileName", "txtStartIndex", "cmdDetailTGA",
+                                "Checki", "Checkx", "Checky", "cmdDetailsSwitches", "cmdSlice",
+                                "cmdExit", "cmdAboutHelp", "txtProgLocation", "chkPath",
+                                "cmdDetailsProg", "tabQuenlar", "cmdOpenSource", "cmdOpenQuenlar",
+                                "cmdSaveToRegistry"};
+        QStringList seen;
+        QWidget *w = control("txtTGA");
+        do {
+            QWidget *named = w;
+            if (auto *tab = qobject_cast<QTabWidget *>(w->parentWidget()); tab && w == tab->tabBar())
+                named = tab; // the tab control takes the focus through its tab row
+            if (order.contains(named->objectName()) && !seen.contains(named->objectName()))
+                seen << named->objectName();
+            w = w->nextInFocusChain();
+        } while (w != control("txtTGA"));
+        QCOMPARE(seen, order);
+    }
+
+    void accessibleNames()
+    {
+        const QList<QPair<const char *, const char *>> names{
+            {"txtTGA", "Source File"}, {"txtBaseFileName", "baseFileName"},
+            {"txtStartIndex", "Start Index"}, {"txtProgLocation", "Program Location"},
+            {"cmdOpenSource", "Browse to source TGA file"}, {"cmdOpenQuenlar", "Browse to Quenlar.exe"},
+            {"cmdDetailTGA", "Details"}, {"cmdDetailsSwitches", "Details"}, {"cmdDetailsProg", "Details"},
+            {"cmdSlice", "Slice it"}, {"cmdExit", "Exit"}, {"cmdAboutHelp", "About"},
+            {"cmdSaveToRegistry", "Apply"}, {"Checki", "/i  wrap internal edges"},
+            {"Checkx", "/x  wrap horizontal border edges"}, {"Checky", "/y wrap vertical border edges"},
+            {"chkPath", "Use System folder (win9x only)"}};
+        for (const auto &[name, expected] : names)
+            QCOMPARE(accessibleName(control(name)), QString::fromUtf8(expected));
+        tick();
+        QCOMPARE(accessibleName(control("statusBar")), QStringLiteral("Locate Quenlar.exe"));
+        locateTool();
+        QCOMPARE(accessibleName(control("statusBar")), QStringLiteral("Okay: Quenlar   000 "));
+    }
+
+    void systemFolderBox()
+    {
+        auto *box = control<QLineEdit>("txtProgLocation");
+        auto *chk = control<QCheckBox>("chkPath");
+        int changes = 0;
+        connect(box, &QLineEdit::textChanged, this, [&] { ++changes; });
+        chk->click();
+        QCOMPARE(box->text(), QStringLiteral("C:WINDOWS\\COMMAND\\Quenlar.exe"));
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(224, 224, 224));
+        QVERIFY(!box->isEnabled());
+        QCOMPARE(changes, 1);
+        tick();
+        QCOMPARE(status(), QStringLiteral("Locate Quenlar.exe")); // no tool at that path
+
+        chk->click();
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(255, 255, 255));
+        QVERIFY(box->isEnabled());
+        QCOMPARE(changes, 2);
+
+        // Unticking clears a browsed path too.
+        box->setText(tool);
+        chk->click();
+        chk->click();
+        QCOMPARE(box->text(), QString());
+    }
+
+    void statusMonitorFollowsTheInputs()
+    {
+        tick();
+        QCOMPARE(status(), QStringLiteral("Locate Quenlar.exe"));
+        QVERIFY(!control("cmdOpenSource")->isEnabled());
+        locateTool();
+        QCOMPARE(status(), QStringLiteral("Okay: Quenlar   000 "));
+        QVERIFY(control("cmdOpenSource")->isEnabled());
+
+        // The real timer carries each change to the status line.
+        control<QCheckBox>("Checkx")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Okay: Quenlar   000 /x"), 1000);
+        control<QCheckBox>("Checky")->click();
+        control<QCheckBox>("Checki")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Okay: Quenlar   000 /ixy"), 1000);
+        control<QLineEdit>("txtBaseFileName")->setText(QStringLiteral("trk"));
+        control<QLineEdit>("txtStartIndex")->setText(QStringLiteral("120"));
+        for (const char *name : {"Checki", "Checkx", "Checky"})
+            control<QCheckBox>(name)->click();
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Okay: Quenlar  trk 120 "), 1000);
+    }
+
+    void deletingTheToolShowsAtTheNextTick()
+    {
+        const QString doomed = copyStandin(QStringLiteral("doomed/quenlar.exe"));
+        control<QLineEdit>("txtProgLocation")->setText(doomed);
+        QTRY_VERIFY_WITH_TIMEOUT(status().startsWith(QLatin1String("Okay: Quenlar")), 1000);
+        QVERIFY(control("cmdOpenSource")->isEnabled());
+        QVERIFY(QFile::remove(doomed));
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Locate Quenlar.exe"), 1000);
+        QVERIFY(!control("cmdOpenSource")->isEnabled());
+        QVERIFY(!control("cmdSaveToRegistry")->isEnabled());
+    }
+
+    void checksAreReported_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("focus");
+        QTest::newRow("1") << "txtProgLocation" << "" << "Quenlar.exe Not Found" << 1 << "cmdOpenQuenlar";
+        QTest::newRow("2") << "txtTGA" << "" << "No Source File" << 0 << "cmdOpenSource";
+        QTest::newRow("3") << "txtTGA" << ".tga" << "Invalid Source File Name" << 0 << "cmdOpenSource";
+        QTest::newRow("4") << "txtTGA" << "track.targa" << "Source File Must Be *.TGA" << 0 << "cmdOpenSource";
+        QTest::newRow("5") << "txtTGA" << "<b>gone</b>.tga" << "<b>gone</b>.tga does not exist" << 0 << "cmdOpenSource";
+        QTest::newRow("6") << "txtBaseFileName" << "" << "No Base File Name" << 0 << "txtBaseFileName";
+        QTest::newRow("7") << "txtBaseFileName" << "abcdef" << "Base File Name Cannot Exceed 5 Characters" << 0 << "txtBaseFileName";
+        QTest::newRow("8") << "txtStartIndex" << "" << "No Start Index" << 0 << "txtStartIndex";
+        QTest::newRow("9") << "txtStartIndex" << "-5" << "Start Index Must Be A Positive Value" << 0 << "txtStartIndex";
+        QTest::newRow("10") << "txtStartIndex" << "12" << "Start Index Must Be 3 Digits" << 0 << "txtStartIndex";
+        QTest::newRow("11") << "txtStartIndex" << "4a2" << "Start Index Must Be An Integer" << 0 << "txtStartIndex";
+    }
+    void checksAreReported()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, value);
+        QFETCH(QString, message);
+        QFETCH(int, page);
+        QFETCH(QString, focus);
+        fillGoodInputs();
+        control<QLineEdit>(field.toLatin1().constData())->setText(value);
+        tick();
+        // Start from the other page, so the switch to the right one shows.
+        control<QTabWidget>("tabQuenlar")->setCurrentIndex(1 - page);
+        form->activateWindow();
+
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QCOMPARE(catcher.boxes.size(), 1);
+        const SeenBox box = catcher.boxes.first();
+        QCOMPARE(box.title, QStringLiteral("Dravolt"));
+        QCOMPARE(box.text, message);
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(box.format, Qt::PlainText);
+        QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), page);
+        QVERIFY(form->focusWidget());
+        QCOMPARE(form->focusWidget()->objectName(), focus);
+        QVERIFY(readStandinLog(log).isEmpty());
+        QCOMPARE(control<QLineEdit>(field.toLatin1().constData())->text(), value); // nothing corrected
+    }
+
+    void aGoodRunStartsTheToolOncePerPress()
+    {
+        fillGoodInputs();
+        control<QCheckBox>("Checky")->click();
+        control<QCheckBox>("Checki")->click();
+        control<QTabWidget>("tabQuenlar")->setCurrentIndex(0);
+        control("txtBaseFileName")->setFocus();
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        control<QPushButton>("cmdSlice")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 2, 5000);
+        for (const StandinRun &run : readStandinLog(log))
+            QCOMPARE(run.arguments, QStringList({source, "trk", "000", "/iy"}));
+        QVERIFY(catcher.boxes.isEmpty());
+        QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), 0);
+    }
+
+#ifndef Q_OS_WIN
+    void aBlankInTheToolLocationRunsTheRightProgram()
+    {
+        const QString spaced = copyStandin(QStringLiteral("my tools/quenlar.exe"));
+        const QString marker = dir.filePath(QStringLiteral("planted-ran"));
+        QFile planted(dir.filePath(QStringLiteral("my")));
+        QVERIFY(planted.open(QIODevice::WriteOnly));
+        planted.write("#!/bin/sh\ntouch '" + QFile::encodeName(marker) + "'\n");
+        planted.close();
+        planted.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        fillGoodInputs();
+        control<QLineEdit>("txtProgLocation")->setText(spaced);
+        tick();
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+        QVERIFY(!QFile::exists(marker));
+        QVERIFY(catcher.boxes.isEmpty());
+    }
+
+    void aToolThatCannotStartIsReported()
+    {
+        const QString broken = dir.filePath(QStringLiteral("broken/quenlar.exe"));
+        QDir().mkpath(QFileInfo(broken).absolutePath());
+        QFile f(broken);
+        QVERIFY(f.open(QIODevice::WriteOnly)); // not executable
+        f.close();
+        fillGoodInputs();
+        control<QLineEdit>("txtProgLocation")->setText(broken);
+        tick();
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
+        QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
+        QVERIFY(catcher.boxes.first().text.contains(broken));
+        QVERIFY(catcher.boxes.first().text.contains(QStringLiteral("not executable")));
+        // Dravolt stays ready: the inputs are as they were.
+        QCOMPARE(control<QLineEdit>("txtBaseFileName")->text(), QStringLiteral("trk"));
+        QVERIFY(control("cmdSlice")->isEnabled());
+    }
+#endif
+
+    void browsingFillsTheBoxesAndCancelKeepsThem()
+    {
+        ModalCatcher catcher;
+        catcher.fileToChoose = tool;
+        control<QPushButton>("cmdOpenQuenlar")->click();
+        QCOMPARE(control<QLineEdit>("txtProgLocation")->text(), QDir::toNativeSeparators(tool));
+        QCOMPARE(catcher.fileDialogs.last().title, QStringLiteral("Browse to Quenlar.exe"));
+        QCOMPARE(catcher.fileDialogs.last().nameFilters, QStringList("*.exe"));
+        QCOMPARE(catcher.fileDialogs.last().directory, QDir::currentPath());
+        tick();
+        QVERIFY(control("cmdOpenSource")->isEnabled());
+
+        catcher.fileToChoose = source;
+        control<QPushButton>("cmdOpenSource")->click();
+        QCOMPARE(control<QLineEdit>("txtTGA")->text(), QDir::toNativeSeparators(source));
+        QCOMPARE(catcher.fileDialogs.last().title, QStringLiteral("Browse to source TGA file"));
+        QCOMPARE(catcher.fileDialogs.last().nameFilters, QStringList("*.tga"));
+
+        catcher.fileToChoose.clear(); // cancel both
+        control<QPushButton>("cmdOpenSource")->click();
+        control<QPushButton>("cmdOpenQuenlar")->click();
+        QCOMPARE(catcher.fileDialogs.size(), 4);
+        QCOMPARE(control<QLineEdit>("txtTGA")->text(), QDir::toNativeSeparators(source));
+        QCOMPARE(control<QLineEdit>("txtProgLocation")->text(), QDir::toNativeSeparators(tool));
+    }
+
+    void labelAccessKeysMoveTheFocus()
+    {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        // txtTGA cannot take the focus, so "Source &File" goes on to the next control.
+        QTest::keyClick(form, Qt::Key_F, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), control("txtBaseFileName"));
+        QTest::keyClick(form, Qt::Key_A, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), control("txtStartIndex"));
+        QTest::keyClick(form, Qt::Key_N, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), control("txtBaseFileName"));
+        // A check box's access key ticks it.
+        QTest::keyClick(form, Qt::Key_H, Qt::AltModifier);
+        QTRY_VERIFY(control<QCheckBox>("Checkx")->isChecked());
+    }
+};
+
+QTEST_MAIN(TestFrmQuenlar)
+#include "tst_frmquenlar.moc"
