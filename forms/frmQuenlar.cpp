@@ -2,6 +2,8 @@
 #include "ui_frmQuenlar.h"
 
 #include "formstyle.h"
+#include "helppages.h"
+#include "helpviewer.h"
 #include "labelaccesskey.h"
 #include "modCommandLine.h"
 #include "modErrorCheck.h"
@@ -189,6 +191,7 @@ void frmQuenlar::cmdAboutHelpClick()
 
 void frmQuenlar::cmdDetailsSwitchesClick()
 {
+    HelpViewer::open(this, HelpPages::guideAddress());
 }
 
 void frmQuenlar::cmdExitClick()

@@ -1,5 +1,7 @@
 #include "programend.h"
 
+#include "viewerprocesses.h"
+
 #include <QApplication>
 
 namespace ProgramEnd {
@@ -7,6 +9,7 @@ namespace ProgramEnd {
 void endProgram()
 {
     QApplication::closeAllWindows();
+    ViewerProcesses::instance().endAll();
     QCoreApplication::quit();
 }
 

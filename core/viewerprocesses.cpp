@@ -1,0 +1,68 @@
+#include "viewerprocesses.h"
+
+#include "platform.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QProcess>
+
+ViewerProcesses &ViewerProcesses::instance()
+{
+    static ViewerProcesses processes;
+    return processes;
+}
+
+QString ViewerProcesses::programPath()
+{
+    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + Platform::viewerProgramName();
+}
+
+bool ViewerProcesses::open(const QString &address, QString *reason)
+{
+    const QString program = programPath();
+    if (!QFileInfo(program).isExecutable()) {
+        if (reason)
+            *reason = QStringLiteral("The help viewer program is missing from the installation:\n%1")
+                          .arg(program);
+        return false;
+    }
+    auto *process = new QProcess;
+    process->setProgram(program);
+    process->setArguments({address});
+    // No pipes: a viewer that outlives Dravolt must not lose its output or input.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this, [this, process] { forget(process); });
+    process->start();
+    if (!process->waitForStarted()) {
+        if (reason)
+            *reason = QStringLiteral("The help viewer could not be started:\n%1\n%2")
+                          .arg(program, process->errorString());
+        delete process;
+        return false;
+    }
+    running << process;
+    emit runningCountChanged(runningCount());
+    return true;
+}
+
+void ViewerProcesses::endAll()
+{
+    const QList<QProcess *> viewers = running;
+    for (QProcess *process : viewers)
+        process->terminate();
+    for (QProcess *process : viewers) {
+        if (!process->waitForFinished(3000))
+            process->kill();
+        process->waitForFinished(1000);
+        forget(process);
+    }
+}
+
+void ViewerProcesses::forget(QProcess *process)
+{
+    if (!running.removeOne(process))
+        return;
+    process->deleteLater();
+    emit runningCountChanged(runningCount());
+}
