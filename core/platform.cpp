@@ -8,6 +8,7 @@
 #  include <qt_windows.h>
 #else
 #  include <QFile>
+#  include <QStandardPaths>
 #  include <sys/stat.h>
 #endif
 
@@ -58,6 +59,16 @@ QString viewerProgramName()
     return QStringLiteral("dravolt-viewer.exe");
 }
 
+QString settingsStorePath(const QString &application)
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\") + application;
+}
+
+bool settingsStoreIsFile()
+{
+    return false;
+}
+
 #else
 
 QString storedFileName(const QString &path)
@@ -89,6 +100,18 @@ void prepareToolProcess(QProcess &)
 QString viewerProgramName()
 {
     return QStringLiteral("dravolt-viewer");
+}
+
+QString settingsStorePath(const QString &application)
+{
+    // $XDG_CONFIG_HOME, or ~/.config when it is not set.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + application + QStringLiteral(".conf");
+}
+
+bool settingsStoreIsFile()
+{
+    return true;
 }
 
 #endif

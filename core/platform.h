@@ -19,6 +19,11 @@ QString programPath(const QString &location);
 // on Windows a new, normal, focused console window.
 void prepareToolProcess(QProcess &process);
 
+// Where the per-user settings of an application are kept: a registry key
+// (Windows) or a file in the user's configuration folder.
+QString settingsStorePath(const QString &application);
+bool settingsStoreIsFile();
+
 // File name of the help viewer program, which lies beside the executable.
 QString viewerProgramName();
 

@@ -7,6 +7,7 @@
 #include "labelaccesskey.h"
 #include "modCommandLine.h"
 #include "modErrorCheck.h"
+#include "modRegEdit.h"
 #include "programend.h"
 #include "rules.h"
 #include "toollauncher.h"
@@ -21,6 +22,11 @@ namespace {
 constexpr int ClientWidth = 387;  // 5805 twips
 constexpr int ClientHeight = 344; // 5160 twips
 constexpr qreal LabelPoints = 9.75;
+
+// Where the tool location is kept in the settings store.
+const QString SettingsApplication = QStringLiteral("dravolt");
+const QString SettingsSection = QStringLiteral("Quenlar");
+const QString SettingsKey = QStringLiteral("Location");
 
 // The fixed tool location that the system-folder box fills in.
 const char SystemFolderLocation[] = "C:WINDOWS\\COMMAND\\Quenlar.exe";
@@ -90,6 +96,8 @@ frmQuenlar::frmQuenlar(QWidget *parent)
     connect(ui->cmdDetailsSwitches, &QPushButton::clicked, this, &frmQuenlar::cmdDetailsSwitchesClick);
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmQuenlar::cmdExitClick);
     connect(ui->cmdSlice, &QPushButton::clicked, this, &frmQuenlar::cmdSliceClick);
+    connect(ui->cmdSaveToRegistry, &QPushButton::clicked, this, &frmQuenlar::cmdSaveToRegistryClick);
+    connect(ui->txtProgLocation, &QLineEdit::textChanged, this, &frmQuenlar::txtProgLocationChange);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -110,6 +118,8 @@ frmQuenlar *frmQuenlar::instance()
 
 void frmQuenlar::formLoad()
 {
+    modRegEdit::LoadSettingInto(*ui->txtProgLocation, SettingsApplication, SettingsSection,
+                                SettingsKey);
 }
 
 void frmQuenlar::showEvent(QShowEvent *event)
@@ -212,4 +222,23 @@ void frmQuenlar::cmdSliceClick()
     if (!result.started)
         FormStyle::showWarning(this, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2")
                                          .arg(location, result.reason));
+}
+
+void frmQuenlar::txtProgLocationChange()
+{
+    ui->cmdSaveToRegistry->setEnabled(true);
+}
+
+void frmQuenlar::cmdSaveToRegistryClick()
+{
+    const QString location = ui->txtProgLocation->text();
+    const SettingsStore::WriteResult result =
+        modRegEdit::SaveSettingValue(location, SettingsApplication, SettingsSection, SettingsKey);
+    if (!result.saved) {
+        // Apply stays enabled, so the user can try again.
+        FormStyle::showWarning(this, QStringLiteral("The program location could not be saved.\n\n%1")
+                                         .arg(result.reason));
+        return;
+    }
+    ui->cmdSaveToRegistry->setEnabled(false);
 }

@@ -40,6 +40,8 @@ private slots:
     void cmdDetailsSwitchesClick();
     void cmdExitClick();
     void cmdSliceClick();
+    void txtProgLocationChange();
+    void cmdSaveToRegistryClick();
 
 private:
     void formLoad();
