@@ -1,0 +1,90 @@
+// The status monitor runs 100 times a second for the whole session: 100,000
+// ticks (about three hours) must not grow memory or open handles, in either
+// of its states.
+#include "formstyle.h"
+#include "frmQuenlar.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Resident memory in kB, or -1 where /proc is missing.
+qint64 residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLongLong() * 4 : -1;
+}
+
+int openHandles()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+} // namespace
+
+class TestMonitorSoak : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        FormStyle::applyDesignFont();
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(QDir::tempPath() + QStringLiteral("/dravolt-soak-none")));
+    }
+
+    void hundredThousandTicks_data()
+    {
+        QTest::addColumn<bool>("toolFound");
+        QTest::newRow("tool found, preview") << true;
+        QTest::newRow("tool missing") << false;
+    }
+    void hundredThousandTicks()
+    {
+        QFETCH(bool, toolFound);
+        if (residentKb() < 0)
+            QSKIP("needs /proc");
+        QTemporaryDir dir;
+        const QString tool = dir.filePath(QStringLiteral("quenlar.exe"));
+        QFile f(tool);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.close();
+
+        frmQuenlar form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.findChild<QLineEdit *>(QStringLiteral("txtProgLocation"))
+            ->setText(toolFound ? tool : dir.filePath(QStringLiteral("missing.exe")));
+        form.findChild<QLineEdit *>(QStringLiteral("txtBaseFileName"))->setText(QStringLiteral("trk"));
+
+        auto run = [&](int ticks) {
+            for (int i = 0; i < ticks; ++i) {
+                form.timer1Tick();
+                if (i % 1000 == 0)
+                    QCoreApplication::processEvents(); // let posted events and paints through
+            }
+        };
+        run(10000); // warm-up: caches, fonts, first paints
+        const qint64 memoryBefore = residentKb();
+        const int handlesBefore = openHandles();
+        run(100000);
+        QCoreApplication::processEvents();
+        const qint64 growth = residentKb() - memoryBefore;
+        qInfo("resident growth over 100,000 ticks: %lld kB", growth);
+        QVERIFY2(growth < 512, qPrintable(QString::number(growth)));
+        QCOMPARE(openHandles(), handlesBefore);
+        QCOMPARE(form.findChild<QStatusBar *>(QStringLiteral("statusBar"))->currentMessage(),
+                 toolFound ? QStringLiteral("Okay: Quenlar  trk 000 ") : QStringLiteral("Locate Quenlar.exe"));
+    }
+};
+
+QTEST_MAIN(TestMonitorSoak)
+#include "tst_monitorsoak.moc"
