@@ -12,9 +12,19 @@ ViewerProcesses &ViewerProcesses::instance()
     return processes;
 }
 
+namespace {
+QString programFolder;
+}
+
 QString ViewerProcesses::programPath()
 {
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/') + Platform::viewerProgramName();
+    const QString folder = programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : programFolder;
+    return folder + QLatin1Char('/') + Platform::viewerProgramName();
+}
+
+void ViewerProcesses::setProgramFolder(const QString &folder)
+{
+    programFolder = folder;
 }
 
 bool ViewerProcesses::open(const QString &address, QString *reason)

@@ -17,6 +17,8 @@ public:
 
     // The viewer program: beside the running executable.
     static QString programPath();
+    // For tests: look in this folder instead; an empty text restores the default.
+    static void setProgramFolder(const QString &folder);
 
     // Starts one new viewer on the address. On failure returns false and says
     // why in *reason.

@@ -1,0 +1,27 @@
+// dravolt-viewer: one web help viewer on the address given as the only
+// argument. Dravolt starts one such process per viewer, so that Dravolt
+// itself never loads the web engine.
+#include "formstyle.h"
+#include "frmBrowser.h"
+#include "version.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    // The engine shares its GL contexts with the window's; this must be set
+    // before the application object exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QString::fromLatin1(Version::ApplicationName));
+    QApplication::setApplicationVersion(QString::fromLatin1(Version::Text));
+    FormStyle::applyDesignFont();
+    QApplication::setWindowIcon(FormStyle::applicationIcon());
+
+    auto *viewer = new frmBrowser;
+    viewer->StartingAddress = QApplication::arguments().value(1);
+    // The process lives as long as its one window.
+    QObject::connect(viewer, &QObject::destroyed, &app, &QCoreApplication::quit);
+    viewer->show();
+    return app.exec();
+}
