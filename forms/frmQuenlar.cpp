@@ -2,6 +2,9 @@
 #include "ui_frmQuenlar.h"
 
 #include "formstyle.h"
+#include "frmAboutHelp.h"
+#include "frmFileInfo.h"
+#include "frmProgramInfo.h"
 #include "helppages.h"
 #include "helpviewer.h"
 #include "labelaccesskey.h"
@@ -189,14 +192,17 @@ void frmQuenlar::cmdOpenSourceClick()
 
 void frmQuenlar::cmdDetailsProgClick()
 {
+    InfoWindow::showShared<frmProgramInfo>(this);
 }
 
 void frmQuenlar::cmdDetailTGAClick()
 {
+    InfoWindow::showShared<frmFileInfo>(this);
 }
 
 void frmQuenlar::cmdAboutHelpClick()
 {
+    InfoWindow::showShared<frmAboutHelp>(this);
 }
 
 void frmQuenlar::cmdDetailsSwitchesClick()
