@@ -2,12 +2,39 @@
 
 #include "version.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QScreen>
 #include <QWidget>
 
 namespace FormStyle {
+
+// A plain widget that is a window would reach assistive technology as a mere
+// filler; it is announced as the window it is.
+static QAccessibleInterface *windowAccessible(const QString &className, QObject *object)
+{
+    if (!object || !object->isWidgetType())
+        return nullptr;
+    auto *widget = static_cast<QWidget *>(object);
+    // The factory is asked first with the object's own class name.
+    if (!widget->isWindow() || qobject_cast<QDialog *>(widget)
+        || className != QLatin1String(object->metaObject()->className())
+        || object->metaObject()->superClass() != &QWidget::staticMetaObject)
+        return nullptr;
+    return new QAccessibleWidget(widget, QAccessible::Window);
+}
+
+void setUpApplication()
+{
+    QApplication::setApplicationName(QString::fromLatin1(Version::ApplicationName));
+    QApplication::setApplicationVersion(QString::fromLatin1(Version::Text));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::DesktopId));
+    applyDesignFont();
+    QApplication::setWindowIcon(applicationIcon());
+    QAccessible::installFactory(windowAccessible);
+}
 
 void applyDesignFont()
 {

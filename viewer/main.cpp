@@ -3,7 +3,6 @@
 // itself never loads the web engine.
 #include "formstyle.h"
 #include "frmBrowser.h"
-#include "version.h"
 
 #include <QApplication>
 
@@ -13,10 +12,7 @@ int main(int argc, char *argv[])
     // before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QString::fromLatin1(Version::ApplicationName));
-    QApplication::setApplicationVersion(QString::fromLatin1(Version::Text));
-    FormStyle::applyDesignFont();
-    QApplication::setWindowIcon(FormStyle::applicationIcon());
+    FormStyle::setUpApplication();
 
     auto *viewer = new frmBrowser;
     viewer->StartingAddress = QApplication::arguments().value(1);

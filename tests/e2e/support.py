@@ -1,0 +1,143 @@
+"""What the install check and the end-to-end suite share: polled waits, a
+loopback web server that stands in for the help host, and the environment
+the programs run in."""
+import http.server
+import os
+import signal
+import subprocess
+import threading
+import time
+import urllib.parse
+
+APP_ID = "example.dravolt.Dravolt"
+# Every wait in these tests is polled and gives up after this many seconds.
+WAIT_SECONDS = 5.0
+
+
+def wait_for(condition, what, timeout=WAIT_SECONDS, interval=0.05):
+    """Polls condition() until it returns something true and returns that."""
+    deadline = time.monotonic() + timeout
+    last_error = None
+    while True:
+        try:
+            result = condition()
+            if result:
+                return result
+        except Exception as error:  # the object may be gone or not there yet
+            last_error = error
+        if time.monotonic() >= deadline:
+            detail = f" (last error: {last_error})" if last_error else ""
+            raise AssertionError(f"waited {timeout:g} s for {what}{detail}")
+        time.sleep(interval)
+
+
+def end_process(process, grace=3.0):
+    """Ends a process this suite started: politely, then by force."""
+    if process is None or process.poll() is not None:
+        return
+    try:
+        process.terminate()
+        process.wait(grace)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def end_pid(pid, grace=3.0):
+    """Ends a process by id (one started on our behalf, such as a viewer)."""
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        return
+    deadline = time.monotonic() + grace
+    while time.monotonic() < deadline:
+        if not pid_alive(pid):
+            return
+        time.sleep(0.05)
+    try:
+        os.kill(pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+
+
+def child_pids(parent):
+    """Ids of the running processes whose parent is `parent`."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+        except (FileNotFoundError, ProcessLookupError, IndexError):
+            continue
+        if int(fields[1]) == parent and fields[0] != "Z":
+            found.append(int(entry))
+    return found
+
+
+def pid_alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as stat:
+            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except (FileNotFoundError, ProcessLookupError, IndexError):
+        return False
+
+
+def web_engine_environment(env, proxy_port):
+    """Makes web viewers started with env reach the help host on the loopback
+    server. As root the engine's sandbox refuses to start, so only then it is
+    turned off, through the environment."""
+    env["QTWEBENGINE_CHROMIUM_FLAGS"] = (
+        f"--proxy-server=http://127.0.0.1:{proxy_port} --proxy-bypass-list=<-loopback>")
+    if os.getuid() == 0:
+        env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
+    return env
+
+
+class HelpHost:
+    """A web server on a free loopback port that answers as a proxy for the
+    help host: a request for http://host/path is served from folder/path.
+    It records (host, path) of every request."""
+
+    def __init__(self, folder):
+        self.folder = os.path.abspath(folder)
+        self.requests = []
+        host = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                parts = urllib.parse.urlsplit(self.path)
+                name = parts.hostname or self.headers.get("Host", "").split(":")[0]
+                path = urllib.parse.unquote(parts.path)
+                host.requests.append((name, path))
+                file = os.path.normpath(os.path.join(host.folder, path.lstrip("/")))
+                if os.path.isdir(file):
+                    file = os.path.join(file, "index.html")
+                if not file.startswith(host.folder + os.sep) or not os.path.isfile(file):
+                    self.send_error(404)
+                    return
+                with open(file, "rb") as f:
+                    body = f.read()
+                self.send_response(200)
+                kind = "text/html; charset=utf-8" if file.endswith(".html") else "application/octet-stream"
+                self.send_header("Content-Type", kind)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        self.port = self.server.server_address[1]
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def requested(self, path):
+        return [r for r in self.requests if r[1] == path]
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
