@@ -69,7 +69,11 @@ frmQuenlar::frmQuenlar(QWidget *parent)
     FormStyle::makeFixedWindow(this, ClientWidth, ClientHeight, FormStyle::Taskbar::Listed);
 
     // Tab order as the layout numbers it, across the pages and frames. The tab
-    // control takes part through its tab row.
+    // control takes part through its tab row alone: as a focus proxy of a
+    // widget that holds the whole chain, it would close Tab into a loop.
+    ui->tabQuenlar->setFocusProxy(nullptr);
+    ui->tabQuenlar->setFocusPolicy(Qt::NoFocus);
+    ui->tabQuenlar->tabBar()->setFocusPolicy(Qt::TabFocus);
     const QList<QWidget *> tabOrder{
         ui->txtTGA, ui->txtBaseFileName, ui->txtStartIndex, ui->cmdDetailTGA,
         ui->Checki, ui->Checkx, ui->Checky, ui->cmdDetailsSwitches,

@@ -80,7 +80,7 @@ private:
 private slots:
     void initTestCase()
     {
-        FormStyle::applyDesignFont();
+        FormStyle::setUpApplication();
         QVERIFY(dir.isValid());
         tool = copyStandin(QStringLiteral("tool/quenlar.exe"));
         source = dir.filePath(QStringLiteral("track.tga"));
@@ -117,6 +117,9 @@ private slots:
         QCOMPARE(form->windowType(), Qt::Window); // listed in the taskbar
         QVERIFY(!form->windowIcon().isNull());
         QCOMPARE(form->windowIcon().pixmap(16).size(), QSize(16, 16));
+        // Assistive technology announces it as a window.
+        QCOMPARE(QAccessible::queryAccessibleInterface(form)->role(), QAccessible::Window);
+        QCOMPARE(QAccessible::queryAccessibleInterface(control("frameFile"))->role(), QAccessible::Grouping);
     }
 
     void layoutTable_data()
@@ -222,24 +225,43 @@ private slots:
         form->show();
     }
 
-    void tabOrderFollowsTheTable()
+    // Real Tab presses: each page's controls come round in the table's order,
+    // controls of the hidden page and disabled ones are passed over, and the
+    // cycle closes (the tab row is the tab control's stop).
+    void tabCyclesThroughEachPageInTableOrder_data()
     {
-        const QStringList order{"txtTGA", "txtBaseFileName", "txtStartIndex", "cmdDetailTGA",
-                                "Checki", "Checkx", "Checky", "cmdDetailsSwitches", "cmdSlice",
-                                "cmdExit", "cmdAboutHelp", "txtProgLocation", "chkPath",
-                                "cmdDetailsProg", "tabQuenlar", "cmdOpenSource", "cmdOpenQuenlar",
-                                "cmdSaveToRegistry"};
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QStringList>("cycle");
+        QTest::newRow("Slice") << 0
+            << QStringList{"txtStartIndex", "cmdDetailTGA", "Checki", "Checkx",
+                           "Checky", "cmdDetailsSwitches", "cmdSlice", "cmdExit", "cmdAboutHelp",
+                           "tabQuenlar", "cmdOpenSource", "txtBaseFileName"};
+        QTest::newRow("Options") << 1
+            << QStringList{"chkPath", "cmdDetailsProg", "tabQuenlar", "cmdOpenQuenlar",
+                           "cmdSaveToRegistry", "cmdSlice", "cmdExit", "cmdAboutHelp",
+                           "txtProgLocation", "chkPath"};
+    }
+    void tabCyclesThroughEachPageInTableOrder()
+    {
+        QFETCH(int, page);
+        QFETCH(QStringList, cycle);
+        auto *location = control<QLineEdit>("txtProgLocation");
+        location->setEnabled(true); // as after unticking the system-folder box
+        locateTool();               // enables the source browse button and Apply
+        control<QTabWidget>("tabQuenlar")->setCurrentIndex(page);
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        control(page == 0 ? "txtBaseFileName" : "txtProgLocation")->setFocus(Qt::TabFocusReason);
         QStringList seen;
-        QWidget *w = control("txtTGA");
-        do {
-            QWidget *named = w;
-            if (auto *tab = qobject_cast<QTabWidget *>(w->parentWidget()); tab && w == tab->tabBar())
-                named = tab; // the tab control takes the focus through its tab row
-            if (order.contains(named->objectName()) && !seen.contains(named->objectName()))
-                seen << named->objectName();
-            w = w->nextInFocusChain();
-        } while (w != control("txtTGA"));
-        QCOMPARE(seen, order);
+        for (qsizetype i = 0; i < cycle.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            if (focus == control<QTabWidget>("tabQuenlar")->tabBar())
+                focus = control("tabQuenlar");
+            seen << focus->objectName();
+        }
+        QCOMPARE(seen, cycle);
     }
 
     void accessibleNames()
