@@ -1,4 +1,6 @@
-// Reading what the stand-in tool recorded: one entry per run.
+// Reading what a stand-in recorded: one line per start, a number and then the
+// arguments, separated by 0x1F. The tool stand-in (standin/quenlar.cpp) writes
+// its start time, the viewer stand-in (viewer/standin_viewer.cpp) its pid.
 #pragma once
 
 #include <QByteArray>
@@ -6,10 +8,17 @@
 #include <QList>
 #include <QStringList>
 
+#ifdef Q_OS_UNIX
+#  include <csignal>
+#  include <sys/types.h>
+#endif
+
 struct StandinRun
 {
-    qint64 startedNs = 0;    // steady clock at the tool's start
+    qint64 number = 0; // the tool: steady-clock start in ns; a viewer: its process id
     QStringList arguments;
+
+    qint64 pid() const { return number; }
 };
 
 inline QList<StandinRun> readStandinLog(const QString &path)
@@ -24,10 +33,21 @@ inline QList<StandinRun> readStandinLog(const QString &path)
             continue;
         const QList<QByteArray> fields = line.split('\x1f');
         StandinRun run;
-        run.startedNs = fields.first().toLongLong();
+        run.number = fields.first().toLongLong();
         for (qsizetype i = 1; i < fields.size(); ++i)
             run.arguments << QString::fromLocal8Bit(fields[i]);
         runs << run;
     }
     return runs;
+}
+
+// Whether a process is still there (always true where that cannot be told).
+inline bool processAlive(qint64 pid)
+{
+#ifdef Q_OS_UNIX
+    return ::kill(pid_t(pid), 0) == 0;
+#else
+    Q_UNUSED(pid);
+    return true;
+#endif
 }

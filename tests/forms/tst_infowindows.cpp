@@ -7,6 +7,7 @@
 #include "frmProgramInfo.h"
 #include "frmQuenlar.h"
 #include "modalcatcher.h"
+#include "standinlog.h"
 #include "version.h"
 #include "viewerprocesses.h"
 
@@ -86,42 +87,6 @@ void quietAboutRaising(QtMsgType type, const QMessageLogContext &context, const 
         defaultHandler(type, context, message);
 }
 
-struct ViewerRun
-{
-    qint64 pid = 0;
-    QStringList arguments;
-};
-
-// What the stand-in viewer program recorded: one line per start.
-QList<ViewerRun> readViewerLog(const QString &path)
-{
-    QList<ViewerRun> runs;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return runs;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.isEmpty())
-            continue;
-        const QList<QByteArray> fields = line.split('\x1f');
-        ViewerRun run;
-        run.pid = fields.first().toLongLong();
-        for (qsizetype i = 1; i < fields.size(); ++i)
-            run.arguments << QString::fromLocal8Bit(fields[i]);
-        runs << run;
-    }
-    return runs;
-}
-
-bool alive(qint64 pid)
-{
-#ifdef Q_OS_UNIX
-    return ::kill(pid_t(pid), 0) == 0;
-#else
-    Q_UNUSED(pid);
-    return true;
-#endif
-}
-
 QString projectPage()
 {
     return QStringLiteral("http://") + QLatin1String(Version::WebHost) + QStringLiteral("/kvrg/quenlar/");
@@ -161,7 +126,7 @@ private:
             qFatal("no control %s", name);
         return w;
     }
-    QList<ViewerRun> viewers() const { return readViewerLog(log); }
+    QList<StandinRun> viewers() const { return readStandinLog(log); }
 
     // Runs the program's event loop until it quits, as main() does; false
     // when it did not quit within the time given.
@@ -531,10 +496,10 @@ private slots:
         QTest::keyClick(w->windowHandle(), Qt::Key_M, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(viewers().size(), 3, 5000);
         QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
-        const QList<ViewerRun> runs = viewers();
-        for (const ViewerRun &run : runs)
+        const QList<StandinRun> runs = viewers();
+        for (const StandinRun &run : runs)
             QCOMPARE(run.arguments, QStringList{projectPage() + QStringLiteral("dravoltunique.html")});
-        QVERIFY(runs[0].pid != runs[1].pid && runs[1].pid != runs[2].pid);
+        QVERIFY(runs[0].pid() != runs[1].pid() && runs[1].pid() != runs[2].pid());
         QVERIFY(catcher.boxes.isEmpty());
         QVERIFY(w->isVisible());
 
@@ -542,8 +507,8 @@ private slots:
         processDeletions();
         QTest::qWait(200);
         QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
-        for (const ViewerRun &run : runs)
-            QVERIFY(alive(run.pid));
+        for (const StandinRun &run : runs)
+            QVERIFY(processAlive(run.pid()));
     }
 
     // Labels, frames and the address line react to nothing.
@@ -599,8 +564,8 @@ private slots:
         for (const QPointer<QWidget> &w : windows)
             QVERIFY(w.isNull());
         QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
-        for (const ViewerRun &run : viewers())
-            QVERIFY(!alive(run.pid));
+        for (const StandinRun &run : viewers())
+            QVERIFY(!processAlive(run.pid()));
     }
 
     // The main window's close box closes only the main window (its timer goes
@@ -634,7 +599,7 @@ private slots:
                                     "frmAboutHelp open: 1", "last window closed: 0"}));
         QCOMPARE(lastClosed.count(), 1);
         QCOMPARE(ViewerProcesses::instance().runningCount(), 1);
-        QVERIFY(alive(viewers().first().pid));
+        QVERIFY(processAlive(viewers().first().pid()));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "frmQuenlar.h"
 #include "helppages.h"
 #include "modalcatcher.h"
+#include "standinlog.h"
 #include "version.h"
 #include "viewerprocesses.h"
 
@@ -23,41 +24,6 @@
 
 namespace {
 
-struct ViewerRun
-{
-    qint64 pid = 0;
-    QStringList arguments;
-};
-
-QList<ViewerRun> readViewerLog(const QString &path)
-{
-    QList<ViewerRun> runs;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return runs;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.isEmpty())
-            continue;
-        const QList<QByteArray> fields = line.split('\x1f');
-        ViewerRun run;
-        run.pid = fields.first().toLongLong();
-        for (qsizetype i = 1; i < fields.size(); ++i)
-            run.arguments << QString::fromLocal8Bit(fields[i]);
-        runs << run;
-    }
-    return runs;
-}
-
-bool alive(qint64 pid)
-{
-#ifdef Q_OS_UNIX
-    return ::kill(pid_t(pid), 0) == 0;
-#else
-    Q_UNUSED(pid);
-    return true;
-#endif
-}
-
 } // namespace
 
 class TestViewerProcesses : public QObject
@@ -70,7 +36,7 @@ private:
     QPointer<frmQuenlar> form;
 
     void pressDetails() { form->findChild<QPushButton *>(QStringLiteral("cmdDetailsSwitches"))->click(); }
-    QList<ViewerRun> runs() const { return readViewerLog(log); }
+    QList<StandinRun> runs() const { return readStandinLog(log); }
 
 private slots:
     void initTestCase()
@@ -111,12 +77,12 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 1, 5000);
         pressDetails();
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 2, 5000);
-        const QList<ViewerRun> seen = runs();
-        for (const ViewerRun &run : seen) {
+        const QList<StandinRun> seen = runs();
+        for (const StandinRun &run : seen) {
             QCOMPARE(run.arguments, QStringList{HelpPages::guideAddress()});
-            QVERIFY(alive(run.pid));
+            QVERIFY(processAlive(run.pid()));
         }
-        QVERIFY(seen[0].pid != seen[1].pid);
+        QVERIFY(seen[0].pid() != seen[1].pid());
         QCOMPARE(ViewerProcesses::instance().runningCount(), 2);
         QVERIFY(catcher.boxes.isEmpty());
         QVERIFY(form->isVisible());
@@ -131,15 +97,15 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 2, 5000);
         form->close();
         QTest::qWait(300);
-        const QList<ViewerRun> seen = runs();
-        for (const ViewerRun &run : seen)
-            QVERIFY(alive(run.pid));
+        const QList<StandinRun> seen = runs();
+        for (const StandinRun &run : seen)
+            QVERIFY(processAlive(run.pid()));
         QCOMPARE(ViewerProcesses::instance().runningCount(), 2);
 
 #ifdef Q_OS_UNIX
-        ::kill(pid_t(seen[0].pid), SIGTERM);
+        ::kill(pid_t(seen[0].pid()), SIGTERM);
         QTRY_COMPARE_WITH_TIMEOUT(ViewerProcesses::instance().runningCount(), 1, 5000);
-        QVERIFY(alive(seen[1].pid));
+        QVERIFY(processAlive(seen[1].pid()));
 #endif
     }
 
@@ -151,8 +117,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 3, 5000);
         form->findChild<QPushButton *>(QStringLiteral("cmdExit"))->click();
         QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
-        for (const ViewerRun &run : runs())
-            QVERIFY(!alive(run.pid));
+        for (const StandinRun &run : runs())
+            QVERIFY(!processAlive(run.pid()));
         QTRY_VERIFY_WITH_TIMEOUT(form.isNull() || !form->isVisible(), 1000);
     }
 
