@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class QProcess;
-
 namespace Platform {
 
 // Name as stored of the ordinary file the path names, or "" (see FileLookup).
@@ -15,9 +13,11 @@ QString storedFileName(const QString &path);
 // search of PATH: relative texts are taken relative to the current folder.
 QString programPath(const QString &location);
 
-// Prepares a process to run the tool in a window (or session) of its own:
-// on Windows a new, normal, focused console window.
-void prepareToolProcess(QProcess &process);
+// Starts the tool in a window (or session) of its own, on Windows a new,
+// normal, focused console window, and returns without waiting for it; the
+// tool runs on when Dravolt ends. False, with the system's reason in *error,
+// when it could not be started.
+bool startTool(const QString &program, const QStringList &arguments, QString *error);
 
 // Where the per-user settings of an application are kept: a registry key
 // (Windows) or a file in the user's configuration folder.

@@ -8,16 +8,11 @@ namespace Rules {
 
 QString switchString(bool internal, bool horizontal, bool vertical)
 {
-    QString letters;
-    if (internal)
-        letters += QLatin1Char('i');
-    if (horizontal)
-        letters += QLatin1Char('x');
-    if (vertical)
-        letters += QLatin1Char('y');
-    if (letters.isEmpty())
-        return letters;
-    return QLatin1Char('/') + letters;
+    // Every possible text, so that building one allocates nothing.
+    static const QString texts[8] = {
+        QString(),              QStringLiteral("/i"),  QStringLiteral("/x"),  QStringLiteral("/ix"),
+        QStringLiteral("/y"),   QStringLiteral("/iy"), QStringLiteral("/xy"), QStringLiteral("/ixy")};
+    return texts[(internal ? 1 : 0) | (horizontal ? 2 : 0) | (vertical ? 4 : 0)];
 }
 
 QString switchString(const RunInputs &in)
@@ -118,11 +113,32 @@ bool isNumeric(QStringView text)
     return true;
 }
 
+// True when the text, upper-cased, is `upper` (ASCII capitals). ASCII texts are
+// compared in place, as the status monitor checks a name a hundred times a
+// second; any other text is upper-cased in full (that can change its length).
+static bool upperCasedEquals(const QString &text, QLatin1String upper)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return text.toUpper() == upper;
+    }
+    if (text.size() != upper.size())
+        return false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t c = text[i].unicode();
+        if (c >= u'a' && c <= u'z')
+            c -= u'a' - u'A';
+        if (c != char16_t(upper[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
 qint16 checkProgramLocation(const QString &toolLocation)
 {
     if (toolLocation.isEmpty())
         return 1;
-    return FileLookup::fileName(toolLocation).toUpper() == QLatin1String("QUENLAR.EXE") ? 0 : 1;
+    return upperCasedEquals(FileLookup::fileName(toolLocation), QLatin1String("QUENLAR.EXE")) ? 0 : 1;
 }
 
 int firstFailingCheck(const QString &toolLocation, const RunInputs &in)

@@ -3,12 +3,11 @@
 #include "platform.h"
 
 #include <QFileInfo>
-#include <QProcess>
 
 namespace ToolLauncher {
 
 // A plain reason for a start that failed, from what the file system says.
-static QString failureReason(const QString &program, const QProcess &process)
+static QString failureReason(const QString &program, const QString &systemReason)
 {
     const QFileInfo info(program);
     if (!info.exists())
@@ -17,19 +16,16 @@ static QString failureReason(const QString &program, const QProcess &process)
         return QStringLiteral("It is a folder, not a program.");
     if (!info.isExecutable())
         return QStringLiteral("The file is not executable.");
-    return process.errorString();
+    return systemReason;
 }
 
 Result start(const QString &toolLocation, const QStringList &arguments)
 {
     const QString program = Platform::programPath(toolLocation);
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    Platform::prepareToolProcess(process);
-    if (process.startDetached())
+    QString error;
+    if (Platform::startTool(program, arguments, &error))
         return {true, QString()};
-    return {false, failureReason(program, process)};
+    return {false, failureReason(program, error)};
 }
 
 } // namespace ToolLauncher

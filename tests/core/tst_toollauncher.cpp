@@ -8,6 +8,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
+#endif
+
 class TestToolLauncher : public QObject
 {
     Q_OBJECT
@@ -94,6 +100,32 @@ private slots:
         QVERIFY(started);
         QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
         QVERIFY(!QFile::exists(marker));
+    }
+
+    // As a detached start: a session of its own, nothing left behind when it ends.
+    void theToolRunsInASessionOfItsOwnAndIsCollected()
+    {
+        const QString record = dir.filePath(QStringLiteral("session"));
+        const QString tool = dir.filePath(QStringLiteral("session-tool/quenlar.exe"));
+        QDir().mkpath(QFileInfo(tool).absolutePath());
+        QFile script(tool);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\necho $$ $(cut -d' ' -f6 /proc/$$/stat) > '" + QFile::encodeName(record)
+                     + "'\n");
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        QVERIFY(ToolLauncher::start(tool, {"a.tga", "b", "000"}).started);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile(record).size() > 0, 5000);
+        QFile f(record);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QList<QByteArray> ids = f.readAll().trimmed().split(' ');
+        QCOMPARE(ids.size(), 2);
+        const pid_t pid = pid_t(ids[0].toLongLong());
+        QCOMPARE(ids[1].toLongLong(), qint64(pid));
+        QVERIFY(::getsid(0) != pid);
+        // Gone for good, not a zombie child of the front end.
+        QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) == -1 && errno == ESRCH, 5000);
     }
 
     void notExecutableSaysSo()
