@@ -1,8 +1,19 @@
-// The floor for Dravolt's start-up: a bare Qt window of the main window's
+// The floor Dravolt is measured against: a bare Qt window of the main window's
 // client size holding a two-page tab control, and nothing else.
+//   --timer          also runs an empty 10 ms timer: the floor for the status
+//                    monitor's idle cost;
+//   --lookup <path>  and that timer asks the file system about the path on
+//                    every tick, as the monitor must: the floor of its design.
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWidget>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 int main(int argc, char *argv[])
 {
@@ -14,6 +25,27 @@ int main(int argc, char *argv[])
     tabs->setGeometry(8, 8, 369, 265);
     tabs->addTab(new QWidget, QStringLiteral("Slice"));
     tabs->addTab(new QWidget, QStringLiteral("Options"));
+
+    const QStringList arguments = QApplication::arguments();
+    const qsizetype lookupAt = arguments.indexOf(QStringLiteral("--lookup"));
+    const QByteArray path = lookupAt > 0 ? QFile::encodeName(arguments.value(lookupAt + 1)) : QByteArray();
+    QTimer timer;
+    if (arguments.contains(QStringLiteral("--timer"))) {
+        timer.setInterval(10);
+        if (path.isEmpty()) {
+            QObject::connect(&timer, &QTimer::timeout, &window, [] {});
+        } else {
+            QObject::connect(&timer, &QTimer::timeout, &window, [&path] {
+#ifdef Q_OS_UNIX
+                struct stat st;
+                ::stat(path.constData(), &st);
+#else
+                QFileInfo::exists(QFile::decodeName(path));
+#endif
+            });
+        }
+        timer.start();
+    }
     window.show();
     return app.exec();
 }

@@ -1,0 +1,382 @@
+"""Dravolt against its floors, side by side in one run, under a virtual X server.
+
+Run by bench/run, which builds the programs and starts the X server:
+    python3 bench.py <build dir> <help pages dir> <stand-in quenlar.exe> [--quick]
+
+Every Dravolt figure is measured next to its baseline, the runs of the two
+taking turns (or running at the same time), so that the load of the machine
+falls on both alike.
+"""
+import ctypes
+import http.server
+import os
+import select
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+
+build, help_dir, tool = sys.argv[1:4]
+quick = "--quick" in sys.argv[4:]
+STARTS = 5 if quick else 15        # start-ups of each program
+IDLE_SECONDS = 5 if quick else 20  # idle CPU window
+VIEWERS = 5 if quick else 20       # help viewers opened and closed
+PRESSES = 10 if quick else 50      # presses of "&Slice it"
+
+BARE = os.path.join(build, "bench", "dravolt_bench_bare")
+BROWSER = os.path.join(build, "bench", "dravolt_bench_browser")
+LAUNCH = os.path.join(build, "bench", "dravolt_bench_launch")
+DRAVOLT = os.path.join(build, "bin", "dravolt")
+VIEWER = os.path.join(build, "bin", "dravolt-viewer")
+GUIDE_TITLE = "Dravolt Guide"
+
+# ---------------------------------------------------------------- X, through Xlib
+X = ctypes.cdll.LoadLibrary("libX11.so.6")
+XT = ctypes.cdll.LoadLibrary("libXtst.so.6")
+vp, ul = ctypes.c_void_p, ctypes.c_ulong
+X.XOpenDisplay.restype = vp
+X.XDefaultRootWindow.restype, X.XDefaultRootWindow.argtypes = ul, [vp]
+X.XSelectInput.argtypes = [vp, ul, ctypes.c_long]
+X.XConnectionNumber.argtypes = [vp]
+X.XPending.argtypes = [vp]
+X.XNextEvent.argtypes = [vp, vp]
+X.XFlush.argtypes = [vp]
+X.XSync.argtypes = [vp, ctypes.c_int]
+X.XInternAtom.restype, X.XInternAtom.argtypes = ul, [vp, ctypes.c_char_p, ctypes.c_int]
+X.XSetInputFocus.argtypes = [vp, ul, ctypes.c_int, ul]
+X.XStringToKeysym.restype, X.XStringToKeysym.argtypes = ul, [ctypes.c_char_p]
+X.XKeysymToKeycode.restype, X.XKeysymToKeycode.argtypes = ctypes.c_ubyte, [vp, ul]
+X.XGetWindowProperty.argtypes = [vp, ul, ul, ctypes.c_long, ctypes.c_long, ctypes.c_int, ul,
+                                 ctypes.POINTER(ul), ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ul),
+                                 ctypes.POINTER(ul), ctypes.POINTER(ctypes.c_void_p)]
+X.XFree.argtypes = [vp]
+X.XSendEvent.argtypes = [vp, ul, ctypes.c_int, ctypes.c_long, vp]
+XT.XTestFakeKeyEvent.argtypes = [vp, ctypes.c_uint, ctypes.c_int, ul]
+
+# A window can go before a request about it arrives; that is no reason to stop.
+ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, vp, vp)(lambda d, e: 0)
+X.XSetErrorHandler(ERROR_HANDLER)
+MAP_NOTIFY, CLIENT_MESSAGE = 19, 33
+SUBSTRUCTURE_NOTIFY, PROPERTY_CHANGE = 1 << 19, 1 << 22
+dpy = X.XOpenDisplay(None)
+if not dpy:
+    raise SystemExit("no X display")
+root = X.XDefaultRootWindow(dpy)
+X.XSelectInput(dpy, root, SUBSTRUCTURE_NOTIFY)
+NET_WM_NAME = X.XInternAtom(dpy, b"_NET_WM_NAME", 0)
+WM_PROTOCOLS = X.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
+WM_DELETE_WINDOW = X.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+WM_CLASS = 67
+event = ctypes.create_string_buffer(192)
+
+
+def next_event(deadline):
+    """(type, window, override_redirect) of the next X event, or None at the deadline."""
+    while True:
+        if X.XPending(dpy):
+            X.XNextEvent(dpy, event)
+            kind = ctypes.c_int.from_buffer(event, 0).value
+            window = ctypes.c_ulong.from_buffer(event, 40 if kind == MAP_NOTIFY else 32).value
+            redirect = ctypes.c_int.from_buffer(event, 48).value if kind == MAP_NOTIFY else 0
+            return kind, window, redirect
+        left = deadline - time.monotonic()
+        if left <= 0:
+            return None
+        select.select([X.XConnectionNumber(dpy)], [], [], left)
+
+
+def drain():
+    while X.XPending(dpy):
+        X.XNextEvent(dpy, event)
+
+
+def text_property(window, atom):
+    kind, fmt, count, after = ul(), ctypes.c_int(), ul(), ul()
+    data = ctypes.c_void_p()
+    X.XGetWindowProperty(dpy, window, atom, 0, 1024, 0, 0, ctypes.byref(kind), ctypes.byref(fmt),
+                         ctypes.byref(count), ctypes.byref(after), ctypes.byref(data))
+    if not data.value:
+        return ""
+    text = ctypes.string_at(data.value, count.value).decode("utf-8", "replace")
+    X.XFree(data)
+    return text
+
+
+def title(window):
+    return text_property(window, NET_WM_NAME)
+
+
+def wait_map(program, timeout=15.0):
+    """Time at which the program's top-level window is mapped, and the window.
+    Maps of short-lived helper windows (override-redirect) do not count."""
+    name = os.path.basename(program)
+    deadline = time.monotonic() + timeout
+    while (e := next_event(deadline)) is not None:
+        if (e[0] == MAP_NOTIFY and not e[2]
+                and text_property(e[1], WM_CLASS).split("\0")[0] == name):
+            return time.monotonic(), e[1]
+    raise SystemExit(f"no window of {name} appeared within {timeout:.0f} s")
+
+
+def wait_titles(window, wanted, timeout=15.0):
+    """Times at which the caption first became non-empty and became `wanted`."""
+    X.XSelectInput(dpy, window, PROPERTY_CHANGE)
+    X.XFlush(dpy)
+    deadline = time.monotonic() + timeout
+    first = None
+    while True:
+        now, caption = time.monotonic(), title(window)
+        if caption and first is None:
+            first = now
+        if caption == wanted:
+            return first, now
+        if next_event(deadline) is None:
+            raise SystemExit(f"the caption stayed {caption!r}")
+
+
+def close_window(window):
+    """Closes a window as its close box does: WM_DELETE_WINDOW."""
+    ev = ctypes.create_string_buffer(192)
+    ctypes.c_int.from_buffer(ev, 0).value = CLIENT_MESSAGE
+    ctypes.c_ulong.from_buffer(ev, 32).value = window
+    ctypes.c_ulong.from_buffer(ev, 40).value = WM_PROTOCOLS
+    ctypes.c_int.from_buffer(ev, 48).value = 32
+    ctypes.c_long.from_buffer(ev, 56).value = WM_DELETE_WINDOW
+    X.XSendEvent(dpy, window, 0, 0, ev)
+    X.XFlush(dpy)
+
+
+def press_alt(window, key):
+    X.XSetInputFocus(dpy, window, 1, 0)
+    X.XSync(dpy, 0)
+    time.sleep(0.3)   # let the window take the focus
+    alt = X.XKeysymToKeycode(dpy, X.XStringToKeysym(b"Alt_L"))
+    letter = X.XKeysymToKeycode(dpy, X.XStringToKeysym(key))
+    t0 = time.monotonic()
+    for code, down in ((alt, 1), (letter, 1), (letter, 0), (alt, 0)):
+        XT.XTestFakeKeyEvent(dpy, code, down, 0)
+    X.XFlush(dpy)
+    return t0
+
+
+# ---------------------------------------------------------------- processes
+def rss_mb(pid):
+    with open(f"/proc/{pid}/status") as f:
+        for line in f:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return 0.0
+
+
+def thread_cpu_ns(pid):
+    """CPU time of each of the process's threads so far, in ns (scheduler statistics)."""
+    times = {}
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{tid}/schedstat") as f:
+                times[tid] = int(f.read().split()[0])
+        except OSError:
+            pass
+    return times
+
+
+def cpu_percent(pids, seconds):
+    """Percent of one core that each process used over the next `seconds`. Threads
+    are sampled often, so one that ends in between loses at most a sample's worth."""
+    first = {p: thread_cpu_ns(p) for p in pids}
+    last = {p: dict(first[p]) for p in pids}
+    t0 = time.monotonic()
+    while time.monotonic() - t0 < seconds:
+        time.sleep(0.25)
+        for p in pids:
+            for tid, ns in thread_cpu_ns(p).items():
+                first[p].setdefault(tid, 0)     # a thread started in between
+                last[p][tid] = ns
+    elapsed = time.monotonic() - t0
+    return {p: sum(last[p][t] - first[p][t] for t in last[p]) / 1e9 / elapsed * 100 for p in pids}
+
+
+def children(pid, name):
+    found = []
+    for p in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{p}/stat") as f:
+                parent = f.read().rsplit(") ", 1)[1].split()[1]
+            if parent == str(pid) and os.path.basename(os.readlink(f"/proc/{p}/exe")) == name:
+                found.append(int(p))
+        except (OSError, IndexError):
+            pass
+    return found
+
+
+def start(args):
+    drain()
+    t0 = time.monotonic()
+    process = subprocess.Popen(args, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    t1, window = wait_map(args[0])
+    return (t1 - t0) * 1000, process, window
+
+
+def stop(process):
+    process.terminate()
+    try:
+        process.wait(5)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
+def load():
+    return " ".join(open("/proc/loadavg").read().split()[:3])
+
+
+# ---------------------------------------------------------------- the help pages
+class Pages(http.server.SimpleHTTPRequestHandler):
+    """The help pages as the web host serves them, on loopback: no network."""
+    def translate_path(self, path):
+        return super().translate_path(urllib.parse.urlsplit(path).path)
+
+    def log_message(self, *args):
+        pass
+
+
+class Server(http.server.ThreadingHTTPServer):
+    def handle_error(self, request, client_address):
+        pass        # a page the engine gave up on (favicon) is no news
+
+
+server = Server(("127.0.0.1", 0), lambda *a: Pages(*a, directory=help_dir))
+threading.Thread(target=server.serve_forever, daemon=True).start()
+os.environ["QTWEBENGINE_CHROMIUM_FLAGS"] = (
+    f"--proxy-server=http://127.0.0.1:{server.server_port} --proxy-bypass-list=<-loopback>")
+
+# A valid tool location in Dravolt's settings: the status line ticks on the preview.
+config = tempfile.TemporaryDirectory()
+os.environ["XDG_CONFIG_HOME"] = config.name
+with open(os.path.join(config.name, "dravolt.conf"), "w") as f:
+    f.write(f"[Quenlar]\nLocation={tool}\n")
+
+rows = []      # (what, dravolt, baseline, baseline name, unit, goal text, met)
+
+
+def row(what, value, base, base_name, unit, goal, met):
+    rows.append((what, value, base, base_name, unit, goal, met))
+
+
+load_before = load()
+print(f"load average before: {load_before}", file=sys.stderr)
+
+# ---------------------------------------------------------------- start-up and memory
+print(f"start-up: {STARTS} starts each, taking turns ...", file=sys.stderr)
+times = {BARE: [], DRAVOLT: []}
+memory = {BARE: [], DRAVOLT: []}
+for program in (BARE, DRAVOLT, BARE, DRAVOLT):      # warm the file cache
+    stop(start([program])[1])
+for i in range(STARTS):
+    for program in ((BARE, DRAVOLT) if i % 2 == 0 else (DRAVOLT, BARE)):
+        ms, process, _ = start([program])
+        time.sleep(1.0)                              # settled
+        times[program].append(ms)
+        memory[program].append(rss_mb(process.pid))
+        stop(process)
+med = {p: statistics.median(v) for p, v in times.items()}
+row(f"start-up to window mapped, median of {STARTS} (ms)", med[DRAVOLT], med[BARE], "bare window",
+    "ms", "<= 1.15x", med[DRAVOLT] <= 1.15 * med[BARE])
+mem = {p: statistics.median(v) for p, v in memory.items()}
+row("resident memory after start-up (MB)", mem[DRAVOLT], mem[BARE], "bare window",
+    "MB", "<= 1.25x", mem[DRAVOLT] <= 1.25 * mem[BARE])
+
+# ---------------------------------------------------------------- idle CPU
+# Two of each at the same time: the cost of a wake-up differs from process to
+# process on a virtual machine, and the pairs even that out.
+print(f"idle CPU: two Dravolts, two bare windows with a timer, one with a timer and a lookup, one bare, "
+      f"at once for {IDLE_SECONDS} s ...", file=sys.stderr)
+idle = {"bare": [start([BARE])], "lookup": [start([BARE, "--timer", "--lookup", tool])],
+        "timer": [start([BARE, "--timer"]) for _ in range(2)],
+        "dravolt": [start([DRAVOLT]) for _ in range(2)]}
+time.sleep(2.0)
+cpu = cpu_percent([p.pid for group in idle.values() for _, p, _ in group], IDLE_SECONDS)
+cpu = {name: statistics.mean(cpu[p.pid] for _, p, _ in group) for name, group in idle.items()}
+for name in ("bare", "lookup", "timer"):
+    for _, process, _ in idle[name]:
+        stop(process)
+stop(idle["dravolt"][1][1])
+row(f"idle CPU over {IDLE_SECONDS} s, tool found (% of a core, mean of 2)", cpu["dravolt"], cpu["timer"],
+    "bare + empty 10 ms timer", "%", "<= 1.5x and < 1%",
+    cpu["dravolt"] <= 1.5 * cpu["timer"] and cpu["dravolt"] < 1.0)
+row(f"  (bare window without a timer: {cpu['bare']:.3f} %; with the timer and one lookup of the tool "
+    f"per tick, the floor of the monitor's design: {cpu['lookup']:.3f} %, "
+    f"{cpu['lookup'] / cpu['timer']:.2f}x)", None, None, "", "", "", None)
+
+# ---------------------------------------------------------------- help viewers
+print(f"help viewers: {VIEWERS} opened with D&etails and closed, "
+      f"taking turns with a bare web view ...", file=sys.stderr)
+_, main, main_window = idle["dravolt"][0]
+first_caption, page_title, bare_window, bare_title = [], [], [], []
+after_first = None
+for i in range(VIEWERS):
+    drain()
+    t0 = press_alt(main_window, b"e")
+    _, viewer = wait_map(VIEWER)
+    t1, t2 = wait_titles(viewer, GUIDE_TITLE)
+    first_caption.append((t1 - t0) * 1000)
+    page_title.append((t2 - t0) * 1000)
+    X.XSelectInput(dpy, viewer, 0)
+    pids = children(main.pid, "dravolt-viewer")
+    with open(f"/proc/{pids[0]}/cmdline") as f:
+        guide = f.read().split("\0")[1]     # the address Dravolt opened
+    close_window(viewer)
+    for pid in pids:                        # gone, and reaped by Dravolt
+        deadline = time.monotonic() + 10
+        while os.path.exists(f"/proc/{pid}") and time.monotonic() < deadline:
+            time.sleep(0.05)
+    time.sleep(0.5)
+    if i == 0:
+        after_first = rss_mb(main.pid)
+    # The floor: a bare web view on the same page, started directly.
+    drain()
+    t0 = time.monotonic()
+    process = subprocess.Popen([BROWSER, guide], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    t1, window = wait_map(BROWSER)
+    _, t2 = wait_titles(window, GUIDE_TITLE)
+    bare_window.append((t1 - t0) * 1000)
+    bare_title.append((t2 - t0) * 1000)
+    X.XSelectInput(dpy, window, 0)
+    stop(process)
+after_all = rss_mb(main.pid)
+stop(main)
+m = statistics.median
+row(f"D&etails to the viewer's first caption, median of {VIEWERS} (ms)", m(first_caption), m(bare_window),
+    "bare web view: window mapped", "ms", "", None)
+row(f"D&etails to the page's title in the caption (ms)", m(page_title), m(bare_title),
+    "bare web view: page title", "ms", "", None)
+row(f"resident memory after {VIEWERS} viewers closed (MB)", after_all, after_first,
+    "after the first closed", "MB", "<= 1.15x", after_all <= 1.15 * after_first)
+
+# ---------------------------------------------------------------- launch
+print(f"launch: {PRESSES} presses of &Slice it, each followed by a posix_spawn of the tool ...", file=sys.stderr)
+env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+out = subprocess.run([LAUNCH, tool, str(PRESSES)], env=env, capture_output=True, text=True, timeout=120)
+if out.returncode != 0:
+    raise SystemExit(f"the launch driver failed: {out.stderr}")
+launch = {line.split()[0]: [float(v) for v in line.split()[1:]] for line in out.stdout.splitlines()}
+row(f"&Slice it to the tool running, median of {PRESSES} (ms)", m(launch["dravolt"]), m(launch["baseline"]),
+    "posix_spawn of the tool", "ms", "<= 10 ms", m(launch["dravolt"]) <= 10.0)
+server.shutdown()
+
+# ---------------------------------------------------------------- the table
+load_after = load()
+print()
+print(f"{'measure':<58} {'Dravolt':>9} {'baseline':>9} {'ratio':>6}  {'goal':<17} {'met':<4} baseline")
+for what, value, base, base_name, unit, goal, met in rows:
+    if value is None:
+        print(what)
+        continue
+    digits = 3 if unit == "%" else 1
+    ratio = f"{value / base:.2f}x" if base else "-"
+    verdict = "" if met is None else ("yes" if met else "NO")
+    print(f"{what:<58} {value:>9.{digits}f} {base:>9.{digits}f} {ratio:>6}  {goal:<17} {verdict:<4} {base_name}")
+print(f"load average (1, 5, 15 min): before {load_before}, after {load_after}; {os.cpu_count()} cores")
