@@ -230,7 +230,8 @@ private slots:
     {
         QFile file(configFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
-        const QByteArray garbage("\x00\xff\xfe[[[\x01\x02 =\n[Quenlar\nLocation=/opt/quenlar.exe\n\x7f", 51);
+        static const char damaged[] = "\x00\xff\xfe[[[\x01\x02 =\n[Quenlar\nLocation=/opt/quenlar.exe\n\x7f";
+        const QByteArray garbage(damaged, sizeof(damaged) - 1);
         file.write(garbage);
         file.close();
         startWindow();
