@@ -30,8 +30,16 @@ ensure_packages() {
         as_root=(sudo)
     fi
     echo "Installing Debian packages: ${missing[*]}"
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq >/dev/null
-    "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    local log
+    log=$(mktemp)
+    if ! { "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
+           "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"; } >"$log" 2>&1; then
+        cat "$log" >&2
+        rm -f "$log"
+        echo "Installing the packages failed." >&2
+        exit 1
+    fi
+    rm -f "$log"
 }
 
 # build_dravolt <build dir> [cmake options...]: configures (once) and builds.
