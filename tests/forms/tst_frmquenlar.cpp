@@ -4,6 +4,7 @@
 #include "frmQuenlar.h"
 #include "modalcatcher.h"
 #include "standinlog.h"
+#include "twips.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -19,11 +20,6 @@
 #include <QTimer>
 
 namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
-}
 
 QString accessibleName(QWidget *w)
 {

@@ -8,6 +8,7 @@
 #include "frmQuenlar.h"
 #include "modalcatcher.h"
 #include "standinlog.h"
+#include "twips.h"
 #include "version.h"
 #include "viewerprocesses.h"
 
@@ -31,11 +32,6 @@
 #endif
 
 namespace {
-
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(qRound(left / 15.0), qRound(top / 15.0), qRound(width / 15.0), qRound(height / 15.0));
-}
 
 // Each window: the main-window button that opens it and its Close button.
 struct WindowKind

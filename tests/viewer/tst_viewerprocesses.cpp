@@ -22,10 +22,6 @@
 #include <sys/types.h>
 #endif
 
-namespace {
-
-} // namespace
-
 class TestViewerProcesses : public QObject
 {
     Q_OBJECT
