@@ -1,5 +1,7 @@
 #include "platform.h"
 
+#include "childprocess.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -115,19 +117,11 @@ bool startTool(const QString &program, const QStringList &arguments, QString *er
     // the process is collected when it ends, and its object is never deleted
     // while it runs, so ending Dravolt leaves the tool running.
     static QObject *const running = new QObject;
-    auto *process = new QProcess(running);
-    process->setProgram(program);
-    process->setArguments(arguments);
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setInputChannelMode(QProcess::ForwardedInputChannel);
-    process->setChildProcessModifier([] { ::setsid(); });
+    QProcess *process = ChildProcess::start(running, program, arguments, error, [] { ::setsid(); });
+    if (!process)
+        return false;
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    process->start();
-    if (process->waitForStarted())
-        return true;
-    *error = process->errorString();
-    delete process;
-    return false;
+    return true;
 }
 
 QString viewerProgramName()

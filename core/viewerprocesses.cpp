@@ -1,5 +1,6 @@
 #include "viewerprocesses.h"
 
+#include "childprocess.h"
 #include "platform.h"
 
 #include <QCoreApplication>
@@ -36,23 +37,16 @@ bool ViewerProcesses::open(const QString &address, QString *reason)
                           .arg(program);
         return false;
     }
-    auto *process = new QProcess;
-    process->setProgram(program);
-    process->setArguments({address});
-    // No pipes: a viewer that outlives Dravolt must not lose its output or input.
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setStandardInputFile(QProcess::nullDevice());
-    connect(process, &QProcess::finished, this, [this, process] { forget(process); });
-    process->start();
-    if (!process->waitForStarted()) {
+    // Without an owner: a viewer runs on when Dravolt ends (unless Exit ends it).
+    QString error;
+    QProcess *process = ChildProcess::start(nullptr, program, {address}, &error);
+    if (!process) {
         if (reason)
-            *reason = QStringLiteral("The help viewer could not be started:\n%1\n%2")
-                          .arg(program, process->errorString());
-        delete process;
+            *reason = QStringLiteral("The help viewer could not be started:\n%1\n%2").arg(program, error);
         return false;
     }
+    connect(process, &QProcess::finished, this, [this, process] { forget(process); });
     running << process;
-    emit runningCountChanged(runningCount());
     return true;
 }
 
@@ -74,5 +68,4 @@ void ViewerProcesses::forget(QProcess *process)
     if (!running.removeOne(process))
         return;
     process->deleteLater();
-    emit runningCountChanged(runningCount());
 }

@@ -30,9 +30,6 @@ public:
     // Viewers started by this Dravolt that are still running.
     int runningCount() const { return int(running.size()); }
 
-signals:
-    void runningCountChanged(int count);
-
 private:
     ViewerProcesses() = default;
     void forget(QProcess *process);

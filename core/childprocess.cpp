@@ -1,0 +1,30 @@
+#include "childprocess.h"
+
+#include <QProcess>
+
+namespace ChildProcess {
+
+QProcess *start(QObject *owner, const QString &program, const QStringList &arguments,
+                QString *error, const std::function<void()> &inChild)
+{
+    auto *process = new QProcess(owner);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setInputChannelMode(QProcess::ForwardedInputChannel);
+#ifdef Q_OS_UNIX
+    if (inChild)
+        process->setChildProcessModifier(inChild);
+#else
+    Q_UNUSED(inChild);
+#endif
+    process->start();
+    if (process->waitForStarted())
+        return process;
+    if (error)
+        *error = process->errorString();
+    delete process;
+    return nullptr;
+}
+
+} // namespace ChildProcess

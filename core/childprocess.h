@@ -1,0 +1,23 @@
+// Starting a program that may outlive Dravolt: the tool, a help viewer.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QObject;
+class QProcess;
+
+namespace ChildProcess {
+
+// Starts the program without pipes (it shares Dravolt's standard channels, so
+// it loses nothing when Dravolt ends) and waits only until it runs. The
+// process object belongs to `owner` and must not be deleted while the program
+// runs: deleting a running QProcess kills it. Returns null, with the system's
+// reason in *error, when the program could not be started. `inChild` (Unix)
+// runs in the child just before the program.
+QProcess *start(QObject *owner, const QString &program, const QStringList &arguments,
+                QString *error, const std::function<void()> &inChild = {});
+
+} // namespace ChildProcess
