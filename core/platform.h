@@ -13,9 +13,9 @@ QString storedFileName(const QString &path);
 // search of PATH: relative texts are taken relative to the current folder.
 QString programPath(const QString &location);
 
-// Starts the tool in a window (or session) of its own, on Windows a new,
-// normal, focused console window, and returns without waiting for it; the
-// tool runs on when Dravolt ends. False, with the system's reason in *error,
+// Starts the tool's command (Platform::toolCommand) in a session of its own,
+// on Windows in a new, normal, focused console window, and returns without
+// waiting for it; the tool runs on when Dravolt ends. False, with the system's reason in *error,
 // when it could not be started.
 bool startTool(const QString &program, const QStringList &arguments, QString *error);
 

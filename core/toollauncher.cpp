@@ -1,6 +1,7 @@
 #include "toollauncher.h"
 
 #include "platform.h"
+#include "platformtool.h"
 
 #include <QFileInfo>
 
@@ -22,8 +23,11 @@ static QString failureReason(const QString &program, const QString &systemReason
 Result start(const QString &toolLocation, const QStringList &arguments)
 {
     const QString program = Platform::programPath(toolLocation);
+    const Platform::ToolCommand command = Platform::toolCommand(program, arguments);
+    if (!command.problem.isEmpty())
+        return {false, command.problem};
     QString error;
-    if (Platform::startTool(program, arguments, &error))
+    if (Platform::startTool(command.program, command.arguments, &error))
         return {true, QString()};
     return {false, failureReason(program, error)};
 }

@@ -41,6 +41,53 @@ inline QList<StandinRun> readStandinLog(const QString &path)
     return runs;
 }
 
+// A run of the Windows stand-in (standin/quenlar_win.c): the size of the
+// source file as it opened it (-1: it could not), its raw command line and its
+// parsed arguments.
+struct WindowsStandinRun
+{
+    qint64 sourceSize = -1;
+    QString commandLine;
+    QStringList arguments;
+};
+
+inline QList<WindowsStandinRun> readWindowsStandinLog(const QString &path)
+{
+    QList<WindowsStandinRun> runs;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return runs;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QStringList fields = QString::fromUtf8(line).split(QChar(0x1f));
+        WindowsStandinRun run;
+        run.sourceSize = fields.takeFirst().toLongLong();
+        run.commandLine = fields.value(0);
+        run.arguments = fields.mid(1);
+        runs << run;
+    }
+    return runs;
+}
+
+// The argument vectors the terminal stand-in (standin/terminal.sh) recorded.
+inline QList<QStringList> readTerminalStandinLog(const QString &path)
+{
+    QList<QStringList> runs;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return runs;
+    for (const QByteArray &record : file.readAll().split('\x1e')) {
+        if (record.isEmpty())
+            continue;
+        QStringList arguments;
+        for (const QByteArray &argument : record.chopped(1).split('\0'))
+            arguments << QString::fromLocal8Bit(argument);
+        runs << arguments;
+    }
+    return runs;
+}
+
 // Whether a process is still there (always true where that cannot be told).
 inline bool processAlive(qint64 pid)
 {

@@ -1,10 +1,13 @@
 // Starting the tool: the location is the program, whole; the arguments arrive
 // exactly as given; a failed start says why.
+#include "platformtool.h"
 #include "standinlog.h"
 #include "toollauncher.h"
+#include "windowsprogram.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +16,8 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+
+Q_DECLARE_METATYPE(ToolFile::Kind)
 
 class TestToolLauncher : public QObject
 {
@@ -30,6 +35,31 @@ private:
         if (!QFile::copy(QStringLiteral(STANDIN_TOOL), target))
             qFatal("cannot copy the stand-in tool");
         return target;
+    }
+
+    // A folder of programs to serve as the whole PATH: a terminal stand-in
+    // under `terminalName` (none when empty) and, when wanted, Wine.
+    QString makePathFolder(const QString &terminalName, bool withWine)
+    {
+        const QString bin = dir.filePath(QStringLiteral("bin-%1").arg(++pathFolders));
+        QDir().mkpath(bin);
+        if (!terminalName.isEmpty() && !QFile::copy(QStringLiteral(TERMINAL_STANDIN), bin + '/' + terminalName))
+            qFatal("cannot copy the terminal stand-in");
+        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
+        if (withWine && !QFile::link(wine, bin + QStringLiteral("/wine")))
+            qFatal("cannot link wine");
+        return bin;
+    }
+    int pathFolders = 0;
+
+    // Wine and the Windows stand-in, or the reason the case cannot run here.
+    static QString windowsSkipReason()
+    {
+        if (QStringLiteral(STANDIN_WINDOWS_TOOL).isEmpty())
+            return QStringLiteral("no Windows stand-in (mingw-w64 missing)");
+        if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty() || !qEnvironmentVariableIsSet("WINEPREFIX"))
+            return QStringLiteral("no Wine, or no WINEPREFIX of the test run's own");
+        return QString();
     }
 
 private slots:
@@ -137,7 +167,121 @@ private slots:
         f.close();
         const ToolLauncher::Result r = ToolLauncher::start(tool, {"a", "b", "c"});
         QVERIFY(!r.started);
-        QCOMPARE(r.reason, QStringLiteral("The file is not executable."));
+        QVERIFY2(r.reason.contains(QStringLiteral("not executable")), qPrintable(r.reason));
+    }
+#endif
+
+    void theFileHeaderTellsTheKindOfProgram_data()
+    {
+        using ToolFile::Kind;
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Kind>("kind");
+        const QByteArray pe64 = windowsProgramHeaders(0x8664, 0x20b);
+        QTest::newRow("ELF") << QByteArray("\x7f" "ELF\2\1\1\0", 8) << Kind::Native;
+        QTest::newRow("script") << QByteArray("#!/bin/sh\necho\n") << Kind::Native;
+        QTest::newRow("text") << QByteArray("C:\\TOOLS\\Quenlar.exe\r\n") << Kind::NotAProgram;
+        QTest::newRow("empty") << QByteArray() << Kind::NotAProgram;
+        QTest::newRow("x86-64") << pe64 << Kind::Windows64;
+        QTest::newRow("i386") << windowsProgramHeaders(0x14c, 0x10b) << Kind::Windows32;
+        QTest::newRow("ARM64") << windowsProgramHeaders(0xAA64, 0x20b) << Kind::WindowsOther;
+        QTest::newRow("x86-64 with a 32-bit header") << windowsProgramHeaders(0x8664, 0x10b) << Kind::DamagedWindows;
+        QTest::newRow("cut short in its data") << pe64.left(0x300) << Kind::DamagedWindows;
+        QTest::newRow("cut short in its headers") << pe64.left(0x50) << Kind::DamagedWindows;
+        QTest::newRow("MZ and text") << QByteArray("MZ is not a program") << Kind::DamagedWindows;
+        QTest::newRow("DOS") << dosProgram() << Kind::Dos;
+        QTest::newRow("DOS cut short") << dosProgram().left(600) << Kind::DamagedWindows;
+    }
+
+    void theFileHeaderTellsTheKindOfProgram()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ToolFile::Kind, kind);
+        QCOMPARE(ToolFile::classify(bytes, bytes.size()), kind);
+    }
+
+#ifndef Q_OS_WIN
+    // Through Wine, every text reaches the Windows program whole, and the
+    // source path it gets opens from inside Wine.
+    void aWindowsToolRunsThroughWineWithEveryTextWhole()
+    {
+        if (const QString why = windowsSkipReason(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        const QString tool = dir.filePath(QStringLiteral("my tools/Quenlar.EXE"));
+        QDir().mkpath(QFileInfo(tool).absolutePath());
+        QFile::remove(tool);
+        QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), tool));
+        const QString source = dir.filePath(QStringLiteral("my dir/tr ack ü.tga"));
+        QDir().mkpath(QFileInfo(source).absolutePath());
+        QFile f(source);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("0123456");
+        f.close();
+        ScopedEnvironment env;
+        env.unset("DISPLAY"); // no terminal
+        const QStringList args{source, QStringLiteral("a \"b"), QStringLiteral("$x;&|"),
+                               QStringLiteral("C:\\dir\\"), QString(), QStringLiteral("ßü 'q'")};
+        const ToolLauncher::Result r = ToolLauncher::start(tool, args);
+        QVERIFY2(r.started, qPrintable(r.reason));
+        QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
+        const WindowsStandinRun run = readWindowsStandinLog(log).first();
+        QCOMPARE(run.arguments, args);
+        QCOMPARE(run.sourceSize, 7);
+    }
+
+    // The terminal takes the command as separate arguments after its command
+    // option, and the command runs.
+    void theToolRunsInATerminalWindow_data()
+    {
+        QTest::addColumn<QString>("terminalName");
+        QTest::addColumn<bool>("windows");
+        QTest::addColumn<QString>("terminalVariable");
+        QTest::newRow("x-terminal-emulator") << "x-terminal-emulator" << false << QString();
+        QTest::newRow("$TERMINAL") << "my term" << false << "my term";
+        QTest::newRow("through Wine") << "x-terminal-emulator" << true << QString();
+    }
+
+    void theToolRunsInATerminalWindow()
+    {
+        QFETCH(QString, terminalName);
+        QFETCH(bool, windows);
+        QFETCH(QString, terminalVariable);
+        if (windows) {
+            if (const QString why = windowsSkipReason(); !why.isEmpty())
+                QSKIP(qPrintable(why));
+        }
+        const QString tool = windows ? dir.filePath(QStringLiteral("win/quenlar.exe"))
+                                     : installStandin(QStringLiteral("native/quenlar.exe"));
+        if (windows) {
+            QDir().mkpath(QFileInfo(tool).absolutePath());
+            QFile::remove(tool);
+            QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), tool));
+        }
+        const QString bin = makePathFolder(terminalName, windows);
+        const QString terminalLog = dir.filePath(QStringLiteral("terminal.log"));
+        QFile::remove(terminalLog);
+        ScopedEnvironment env;
+        env.set("PATH", QFile::encodeName(bin));
+        env.set("DISPLAY", ":97");
+        env.unset("WINE");
+        if (terminalVariable.isEmpty())
+            env.unset("TERMINAL");
+        else
+            env.set("TERMINAL", terminalVariable.toUtf8());
+        env.set("TERMINAL_STANDIN_LOG", QFile::encodeName(terminalLog));
+
+        const QStringList args{"/img/my track.tga", "a b", "007"};
+        const ToolLauncher::Result r = ToolLauncher::start(tool, args);
+        QVERIFY2(r.started, qPrintable(r.reason));
+        QTRY_COMPARE_WITH_TIMEOUT(readTerminalStandinLog(terminalLog).size(), 1, 5000);
+        const QStringList command = windows ? QStringList{bin + QStringLiteral("/wine"), tool} : QStringList{tool};
+        QCOMPARE(readTerminalStandinLog(terminalLog).first(), QStringList{"-e"} + command + args);
+        if (windows) {
+            QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
+            QCOMPARE(readWindowsStandinLog(log).first().arguments, args);
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+            QCOMPARE(readStandinLog(log).first().arguments, args);
+        }
     }
 #endif
 

@@ -5,6 +5,11 @@
 #include "modalcatcher.h"
 #include "standinlog.h"
 #include "twips.h"
+#include "windowsprogram.h"
+
+#ifndef Q_OS_WIN
+#  include "platformtool.h"
+#endif
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -427,13 +432,77 @@ private slots:
         QVERIFY(catcher.boxes.isEmpty());
     }
 
+    // A Windows tool runs through Wine, once per press, with the blanks of
+    // its folder, the source and the base name kept.
+    void aWindowsToolRunsThroughWineOncePerPress()
+    {
+        if (QStringLiteral(STANDIN_WINDOWS_TOOL).isEmpty() || !qEnvironmentVariableIsSet("WINEPREFIX")
+            || Platform::wineProgram().isEmpty())
+            QSKIP("no Wine, no WINEPREFIX of the test run's own, or no Windows stand-in");
+        const QString windowsTool = dir.filePath(QStringLiteral("win tools/QUENLAR.exe"));
+        QDir().mkpath(QFileInfo(windowsTool).absolutePath());
+        QFile::remove(windowsTool);
+        QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), windowsTool));
+        const QString spacedSource = dir.filePath(QStringLiteral("my pictures/tr ack.tga"));
+        QDir().mkpath(QFileInfo(spacedSource).absolutePath());
+        QFile f(spacedSource);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("TGA!");
+        f.close();
+        ScopedEnvironment env;
+        env.unset("DISPLAY"); // no terminal window here; the terminal has tests of its own
+
+        fillGoodInputs();
+        control<QLineEdit>("txtProgLocation")->setText(windowsTool);
+        control<QLineEdit>("txtTGA")->setText(spacedSource);
+        control<QLineEdit>("txtBaseFileName")->setText(QStringLiteral("a b"));
+        control<QCheckBox>("Checkx")->click();
+        tick();
+        QCOMPARE(status(), QStringLiteral("Okay: Quenlar %1 a b 000 /x").arg(spacedSource));
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        control<QPushButton>("cmdSlice")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 2, 60000);
+        for (const WindowsStandinRun &run : readWindowsStandinLog(log)) {
+            QCOMPARE(run.arguments, QStringList({spacedSource, "a b", "000", "/x"}));
+            QCOMPARE(run.sourceSize, 4);
+        }
+        QVERIFY(catcher.boxes.isEmpty());
+    }
+
+    // A tool that cannot start gets one warning naming it and the remedy;
+    // nothing starts and Dravolt stays ready.
+    void aToolThatCannotStartIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("withWine");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("not executable") << QByteArray() << true << "not executable";
+        QTest::newRow("MZ, not a program") << QByteArray("MZ but no program") << true << "not a valid one";
+        QTest::newRow("no Wine") << windowsProgramHeaders(0x8664, 0x20b) << false
+                                 << "Install Wine to run Windows programs (Debian: apt install wine)";
+        const QString wine = Platform::wineProgram();
+        if (!wine.isEmpty() && !Platform::wineRuns32Bit(wine))
+            QTest::newRow("32-bit, 64-bit Wine") << windowsProgramHeaders(0x14c, 0x10b) << true
+                                                 << "install the wine32 package";
+    }
+
     void aToolThatCannotStartIsReported()
     {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, withWine);
+        QFETCH(QString, reason);
         const QString broken = dir.filePath(QStringLiteral("broken/quenlar.exe"));
         QDir().mkpath(QFileInfo(broken).absolutePath());
         QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly)); // not executable
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate)); // not executable
+        f.write(content);
         f.close();
+        ScopedEnvironment env;
+        if (!withWine) {
+            env.set("PATH", QFile::encodeName(dir.filePath(QStringLiteral("broken"))));
+            env.unset("WINE");
+        }
         fillGoodInputs();
         control<QLineEdit>("txtProgLocation")->setText(broken);
         tick();
@@ -443,7 +512,7 @@ private slots:
         QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
         QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
         QVERIFY(catcher.boxes.first().text.contains(broken));
-        QVERIFY(catcher.boxes.first().text.contains(QStringLiteral("not executable")));
+        QVERIFY2(catcher.boxes.first().text.contains(reason), qPrintable(catcher.boxes.first().text));
         // Dravolt stays ready: the inputs are as they were.
         QCOMPARE(control<QLineEdit>("txtBaseFileName")->text(), QStringLiteral("trk"));
         QVERIFY(control("cmdSlice")->isEnabled());
