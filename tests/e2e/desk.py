@@ -15,8 +15,11 @@ from gi.repository import Atspi
 from support import child_pids, end_pid, end_process, wait_for
 
 # Set by the runner: prefix (installed Dravolt), standin (the stand-in
-# Quenlar.exe), pages (folder of the help pages), host (the help host).
+# Quenlar.exe), windows_standin (the Windows stand-in, or ""), pages (folder
+# of the help pages), host (the help host).
 CONFIG = {}
+
+TERMINAL_STANDIN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "standin", "terminal.sh")
 
 TOP_LEVEL_ROLES = {pyatspi.ROLE_FRAME, pyatspi.ROLE_DIALOG, pyatspi.ROLE_ALERT,
                    pyatspi.ROLE_FILLER, pyatspi.ROLE_WINDOW}
@@ -183,9 +186,20 @@ class DravoltCase(unittest.TestCase):
                 end_pid(pid)
         shutil.rmtree(self.root, ignore_errors=True)
 
-    def environment(self):
+    def environment(self, terminal=None):
+        """Dravolt's environment. The tool runs in a terminal window when
+        there is one: by default the terminal stand-in, which runs it without
+        a window, stands first in PATH; `terminal` puts that program there
+        instead."""
+        bin_dir = os.path.join(self.root, "bin")
+        os.makedirs(bin_dir, exist_ok=True)
+        link = os.path.join(bin_dir, "x-terminal-emulator")
+        if os.path.lexists(link):
+            os.remove(link)
+        os.symlink(terminal or TERMINAL_STANDIN, link)
         env = dict(os.environ)
-        env.update(XDG_CONFIG_HOME=self.config_home, QUENLAR_STANDIN_LOG=self.tool_log)
+        env.update(XDG_CONFIG_HOME=self.config_home, QUENLAR_STANDIN_LOG=self.tool_log,
+                   PATH=bin_dir + os.pathsep + os.environ.get("PATH", ""))
         return env
 
     def start_dravolt(self, env=None):

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """End-to-end tests of the installed Dravolt through its real windows.
 
-    run_e2e.py --prefix DIR --standin FILE --pages DIR --host HOST [-k PATTERN]
+    run_e2e.py --prefix DIR --standin FILE [--windows-standin FILE] --pages DIR --host HOST [-k PATTERN]
 
 Starts a display server of its own (Xvfb on a free display) and, on it, a
 D-Bus session of its own (dbus-run-session), in which the accessibility bus
@@ -150,7 +150,7 @@ def outside(options, rest):
                    LC_ALL="C.UTF-8")
         command = ["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__), "--inside",
                    "--prefix", options.prefix, "--standin", options.standin, "--pages", options.pages,
-                   "--host", options.host] + rest
+                   "--host", options.host, "--windows-standin", options.windows_standin] + rest
         # The report goes to our standard output through a descriptor of its
         # own; what the programs in the session print goes to the log.
         report = os.dup(sys.stdout.fileno())
@@ -190,7 +190,8 @@ def inside(options, rest):
     from support import wait_for
 
     desk.CONFIG.update(prefix=os.path.abspath(options.prefix), standin=os.path.abspath(options.standin),
-                       pages=os.path.abspath(options.pages), host=options.host)
+                       pages=os.path.abspath(options.pages), host=options.host,
+                       windows_standin=options.windows_standin and os.path.abspath(options.windows_standin))
     # Asking for the desktop starts the accessibility bus and its registry.
     wait_for(lambda: pyatspi.Registry.getDesktop(0) is not None, "the accessibility registry")
 
@@ -212,6 +213,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--prefix", required=True, help="where Dravolt is installed")
     parser.add_argument("--standin", required=True, help="the stand-in Quenlar.exe")
+    parser.add_argument("--windows-standin", default="", help="the Windows stand-in Quenlar.exe (run through Wine)")
     parser.add_argument("--pages", required=True, help="folder of the help pages")
     parser.add_argument("--host", required=True, help="the help host")
     parser.add_argument("-k", action="append", help="run only tests whose name contains this")

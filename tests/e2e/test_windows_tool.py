@@ -1,0 +1,77 @@
+"""The real Quenlar.exe is a Windows console program: from Linux Dravolt it
+runs through Wine, in a terminal window of its own (xterm here), which shows
+what it prints and closes when it ends."""
+import os
+import re
+import shutil
+import subprocess
+import unittest
+
+from desk import CONFIG, DravoltCase, press
+from support import wait_for
+
+XTERM = shutil.which("xterm")
+WINE = shutil.which("wine")
+
+
+def windows_runs(log):
+    """The Windows stand-in's runs: (source size, arguments), oldest first."""
+    if not os.path.exists(log):
+        return []
+    with open(log, "rb") as f:
+        lines = [line.decode("utf-8").split("\x1f") for line in f.read().split(b"\n") if line]
+    return [(int(fields[0]), fields[2:]) for fields in lines]
+
+
+def terminal_windows(display):
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--class", "XTerm"],
+                           env=dict(os.environ, DISPLAY=display), capture_output=True, text=True)
+    return found.stdout.split()
+
+
+@unittest.skipUnless(XTERM and WINE and os.environ.get("WINEPREFIX"),
+                     "needs xterm, wine and a WINEPREFIX of the run's own")
+class WindowsToolInATerminal(DravoltCase):
+    def test_slice_it_runs_the_windows_tool_through_wine_in_a_terminal_window(self):
+        if not CONFIG.get("windows_standin"):
+            self.skipTest("no Windows stand-in (mingw-w64 missing)")
+        tool = os.path.join(self.root, "my tools", "Quenlar.exe")
+        os.makedirs(os.path.dirname(tool))
+        shutil.copy2(CONFIG["windows_standin"], tool)
+        with open(os.path.join(self.config_home, "dravolt.conf"), "w") as f:
+            f.write(f"[Quenlar]\nLocation={tool}\n")
+        # xterm keeps a log of what it shows; the stand-in waits a little
+        # before it ends, so that its window can be seen.
+        terminal_log = os.path.join(self.root, "xterm.log")
+        resources = os.path.join(self.root, "xterm-resources")
+        with open(resources, "w") as f:
+            f.write(f"XTerm*logging: true\nXTerm*logFile: {terminal_log}\n")
+        env = self.environment(terminal=XTERM)
+        env.update(XENVIRONMENT=resources, QUENLAR_STANDIN_HOLD="1500")
+
+        tga = self.make_tga("my track.tga")
+        self.start_dravolt(env)
+        self.wait_status("Okay: Quenlar   000 ")
+        press(self.button("Browse to source TGA file"))
+        self.pick_file("Browse to source TGA file", "my track.tga")
+        self.set_text("baseFileName", "a b")
+        self.wait_status(f"Okay: Quenlar {tga} a b 000 ")
+
+        press(self.button("Slice it"))
+        display = os.environ["DISPLAY"]
+        wait_for(lambda: terminal_windows(display), "the tool's terminal window on the display")
+        wait_for(lambda: windows_runs(self.tool_log), "the Windows tool to run", timeout=60)
+        self.assertEqual(windows_runs(self.tool_log), [(18, [tga, "a b", "000"])])
+
+        def shown():
+            if not os.path.exists(terminal_log):
+                return ""
+            with open(terminal_log, "rb") as f:
+                text = f.read().decode("utf-8", "replace")
+            # Wine draws its console with cursor moves: a move right is a blank.
+            return re.sub(r"\x1b\[[0-9;?]*[A-Za-z]", "", text.replace("\x1b[1C", " "))
+        wait_for(lambda: "Quenlar stand-in: 3 argument(s), source size 18" in shown(),
+                 "the tool's output in its terminal window", timeout=30)
+        # The window closes when the tool ends, as a console window does.
+        wait_for(lambda: not terminal_windows(display), "the terminal window to close", timeout=30)
+        self.assertTrue(self.dravolt.running())
