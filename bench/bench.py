@@ -11,6 +11,7 @@ import ctypes
 import http.server
 import os
 import select
+import shutil
 import statistics
 import subprocess
 import sys
@@ -20,11 +21,13 @@ import time
 import urllib.parse
 
 build, help_dir, tool = sys.argv[1:4]
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 quick = "--quick" in sys.argv[4:]
 STARTS = 5 if quick else 15        # start-ups of each program
 IDLE_SECONDS = 5 if quick else 20  # idle CPU window
 VIEWERS = 5 if quick else 20       # help viewers opened and closed
 PRESSES = 10 if quick else 50      # presses of "&Slice it"
+ROUNDS = 4 if quick else 10        # presses through Wine and a terminal, and direct starts
 
 BARE = os.path.join(build, "bench", "dravolt_bench_bare")
 BROWSER = os.path.join(build, "bench", "dravolt_bench_browser")
@@ -359,12 +362,117 @@ row(f"resident memory after {VIEWERS} viewers closed (MB)", after_all, after_fir
 # ---------------------------------------------------------------- launch
 print(f"launch: {PRESSES} presses of &Slice it, each followed by a posix_spawn of the tool ...", file=sys.stderr)
 env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+env.pop("DISPLAY")                                  # no terminal window: the tool alone
 out = subprocess.run([LAUNCH, tool, str(PRESSES)], env=env, capture_output=True, text=True, timeout=120)
 if out.returncode != 0:
     raise SystemExit(f"the launch driver failed: {out.stderr}")
 launch = {line.split()[0]: [float(v) for v in line.split()[1:]] for line in out.stdout.splitlines()}
 row(f"&Slice it to the tool running, median of {PRESSES} (ms)", m(launch["dravolt"]), m(launch["baseline"]),
     "posix_spawn of the tool", "ms", "<= 10 ms", m(launch["dravolt"]) <= 10.0)
+
+# ---------------------------------------------------------------- Windows tool, terminal window
+class Paced:
+    """The launch driver in paced mode: press() and direct() return the
+    monotonic time of the start and how long the call took, in ms."""
+    def __init__(self, tool, direct, env):
+        self.process = subprocess.Popen([LAUNCH, tool, "--paced", *direct], env=env, stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+
+    def step(self, what):
+        self.process.stdin.write(what + "\n")
+        self.process.stdin.flush()
+        line = self.process.stdout.readline().split()
+        if len(line) != 3:
+            raise SystemExit("the paced launch driver stopped")
+        return int(line[1]) / 1e9, (int(line[2]) - int(line[1])) / 1e6
+
+    def close(self):
+        self.process.stdin.close()
+        self.process.wait(10)
+
+
+def wait_lines(path, count, timeout=60.0):
+    """Time at which the file first holds `count` lines."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        try:
+            with open(path, "rb") as f:
+                if f.read().count(b"\n") >= count:
+                    return time.monotonic()
+        except FileNotFoundError:
+            pass
+        time.sleep(0.0005)
+    raise SystemExit(f"{path} did not reach {count} lines within {timeout:.0f} s")
+
+
+def paced_rounds(driver, rounds, done):
+    """Presses and direct starts taking turns; `done(n)` waits for the n-th
+    finished start and returns its time. Returns the latencies and the
+    presses' own durations, in ms."""
+    result = {"press": [], "direct": [], "returned": []}
+    count = 0
+    for i in range(-2, rounds):                     # two of each to warm up
+        for what in (("press", "direct") if i % 2 == 0 else ("direct", "press")):
+            drain()
+            started, took = driver.step(what)
+            count += 1
+            latency = (done(count) - started) * 1000
+            if i >= 0:
+                result[what].append(latency)
+                if what == "press":
+                    result["returned"].append(took)
+    return result
+
+
+windows_tool = os.path.join(build, "tests", "standin-win", "quenlar.exe")
+wine = shutil.which("wine")
+if wine and os.path.exists(windows_tool):
+    print(f"Windows tool: {ROUNDS} presses of &Slice it and {ROUNDS} direct starts of wine, warm wineserver ...",
+          file=sys.stderr)
+    prefix = os.path.join(config.name, "wine")
+    subprocess.run([os.path.join(ROOT, "scripts", "wine-prefix"), prefix], check=True)
+    wine_log = os.path.join(config.name, "windows-tool.log")
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", WINEPREFIX=prefix, WINEDEBUG="-all",
+               QUENLAR_STANDIN_LOG=wine_log)
+    env.pop("DISPLAY")                              # no terminal: Wine alone
+    persistent = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
+    driver = Paced(windows_tool, [wine, wine, windows_tool, "@source", "trk", "000"], env)
+    got = paced_rounds(driver, ROUNDS, lambda n: wait_lines(wine_log, n))
+    driver.close()
+    row(f"&Slice it to the Windows tool running, median of {ROUNDS} (ms)", m(got["press"]), m(got["direct"]),
+        "wine started directly", "ms", "<= 1.2x", m(got["press"]) <= 1.2 * m(got["direct"]))
+    row("  the press itself, slowest (ms)", max(got["returned"]), m(got["returned"]), "median press",
+        "ms", "<= 10 ms", max(got["returned"]) <= 10.0)
+    subprocess.run(["wineserver", "-k"], env=env)
+    persistent.wait(10)
+    shutil.rmtree(prefix, ignore_errors=True)
+
+xterm = shutil.which("xterm")
+if xterm:
+    print(f"terminal: {ROUNDS} presses of &Slice it and {ROUNDS} direct starts of xterm ...", file=sys.stderr)
+    terminal_bin = os.path.join(config.name, "bin")
+    os.makedirs(terminal_bin)
+    os.symlink(xterm, os.path.join(terminal_bin, "x-terminal-emulator"))
+    slow_tool = os.path.join(config.name, "slow", "quenlar.exe")
+    os.makedirs(os.path.dirname(slow_tool))
+    with open(slow_tool, "w") as f:
+        f.write("#!/bin/sh\nsleep 0.3\n")
+    os.chmod(slow_tool, 0o755)
+    env = dict(os.environ, QT_QPA_PLATFORM="offscreen", PATH=terminal_bin + os.pathsep + os.environ["PATH"])
+
+    def terminal_mapped(_):
+        deadline = time.monotonic() + 15
+        while (e := next_event(deadline)) is not None:
+            if e[0] == MAP_NOTIFY and not e[2] and text_property(e[1], WM_CLASS).split("\0")[0] == "xterm":
+                return time.monotonic()
+        raise SystemExit("no terminal window appeared within 15 s")
+    driver = Paced(slow_tool, [xterm, xterm, "-e", slow_tool, "@source", "trk", "000"], env)
+    got = paced_rounds(driver, ROUNDS, terminal_mapped)
+    driver.close()
+    row(f"&Slice it to the terminal window mapped, median of {ROUNDS} (ms)", m(got["press"]), m(got["direct"]),
+        "xterm started directly", "ms", "<= 1.2x", m(got["press"]) <= 1.2 * m(got["direct"]))
+    row("  the press itself, slowest (ms)", max(got["returned"]), m(got["returned"]), "median press",
+        "ms", "<= 10 ms", max(got["returned"]) <= 10.0)
 server.shutdown()
 
 # ---------------------------------------------------------------- the table

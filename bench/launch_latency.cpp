@@ -5,6 +5,13 @@
 //
 //   dravolt_bench_launch <stand-in quenlar.exe> <presses>
 // Prints two lines, "dravolt <ms>..." and "baseline <ms>...".
+//
+//   dravolt_bench_launch <tool> --paced <program> [<argument>...]
+// Paced by the caller, which watches for what it measures (a Windows tool's
+// log line, a terminal window mapped): for each line "press" on standard
+// input it presses "&Slice it", for each line "direct" it starts the program
+// with the arguments itself ("@source" stands for the source file), and prints "<what> <start ns> <returned ns>" in
+// steady-clock time (CLOCK_MONOTONIC).
 #include "formstyle.h"
 #include "frmQuenlar.h"
 
@@ -66,12 +73,14 @@ int main(int argc, char *argv[])
     const QString logPath = dir.filePath(QStringLiteral("tool.log"));
     qputenv("QUENLAR_STANDIN_LOG", QFile::encodeName(logPath));
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <stand-in quenlar.exe> <presses>\n", argv[0]);
+    if (argc < 3 || (QByteArray(argv[2]) == "--paced" && argc < 4)) {
+        std::fprintf(stderr, "usage: %s <stand-in quenlar.exe> <presses>\n"
+                             "       %s <tool> --paced <program> [<argument>...]\n", argv[0], argv[0]);
         return 2;
     }
     const QString tool = QString::fromLocal8Bit(argv[1]);
-    const int presses = QByteArray(argv[2]).toInt();
+    const bool paced = QByteArray(argv[2]) == "--paced";
+    const int presses = paced ? 0 : QByteArray(argv[2]).toInt();
     const QString source = dir.filePath(QStringLiteral("track.tga"));
     QFile(source).open(QIODevice::WriteOnly);
     QFile(logPath).open(QIODevice::WriteOnly);
@@ -100,6 +109,34 @@ int main(int argc, char *argv[])
     for (QByteArray &word : words)
         spawnArgs.push_back(word.data());
     spawnArgs.push_back(nullptr);
+
+    if (paced) {
+        // "@source" stands for the source file Dravolt is given.
+        QList<QByteArray> words;
+        for (int i = 3; i < argc; ++i)
+            words << (QByteArray(argv[i]) == "@source" ? QFile::encodeName(source) : QByteArray(argv[i]));
+        std::vector<char *> direct;
+        for (QByteArray &word : words)
+            direct.push_back(word.data());
+        direct.push_back(nullptr);
+        char step[64];
+        while (std::fgets(step, sizeof step, stdin)) {
+            const bool press = QByteArray(step).trimmed() == "press";
+            const qint64 t0 = monotonicNs();
+            pid_t pid = 0;
+            if (press)
+                QTest::mouseClick(slice, Qt::LeftButton);
+            else if (posix_spawn(&pid, direct[0], nullptr, nullptr, direct.data(), environ) != 0)
+                return 1;
+            std::printf("%s %lld %lld\n", press ? "press" : "direct", static_cast<long long>(t0),
+                        static_cast<long long>(monotonicNs()));
+            std::fflush(stdout);
+            QCoreApplication::processEvents();
+            while (waitpid(-1, nullptr, WNOHANG) > 0) {
+            }
+        }
+        return 0;
+    }
 
     QFile log(logPath);
     log.open(QIODevice::ReadOnly);
