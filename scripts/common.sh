@@ -10,9 +10,11 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools
               fonts-liberation2 xvfb xauth)
 # To run every test: a display server of the tests' own, assistive technology,
-# window driving and screenshots, desktop-file checks.
+# window driving and screenshots, desktop-file checks; Wine, the cross compiler
+# of the Windows stand-in tool, and the terminal the tool's window opens in.
 TEST_PACKAGES=(xdotool imagemagick python3-pyatspi at-spi2-core dbus-x11
-               desktop-file-utils appstream)
+               desktop-file-utils appstream
+               wine gcc-mingw-w64-x86-64 xterm)
 
 # ensure_packages <package>...: installs those that are not installed yet.
 ensure_packages() {
