@@ -436,7 +436,7 @@ if wine and os.path.exists(windows_tool):
                QUENLAR_STANDIN_LOG=wine_log)
     env.pop("DISPLAY")                              # no terminal: Wine alone
     persistent = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
-    driver = Paced(windows_tool, [wine, wine, windows_tool, "@source", "trk", "000"], env)
+    driver = Paced(windows_tool, [wine, windows_tool, "@source", "trk", "000"], env)
     got = paced_rounds(driver, ROUNDS, lambda n: wait_lines(wine_log, n))
     driver.close()
     row(f"&Slice it to the Windows tool running, median of {ROUNDS} (ms)", m(got["press"]), m(got["direct"]),
@@ -463,10 +463,11 @@ if xterm:
     def terminal_mapped(_):
         deadline = time.monotonic() + 15
         while (e := next_event(deadline)) is not None:
-            if e[0] == MAP_NOTIFY and not e[2] and text_property(e[1], WM_CLASS).split("\0")[0] == "xterm":
+            # By its class: its instance name is the name it was started by.
+            if e[0] == MAP_NOTIFY and not e[2] and "XTerm" in text_property(e[1], WM_CLASS).split("\0"):
                 return time.monotonic()
         raise SystemExit("no terminal window appeared within 15 s")
-    driver = Paced(slow_tool, [xterm, xterm, "-e", slow_tool, "@source", "trk", "000"], env)
+    driver = Paced(slow_tool, [xterm, "-e", slow_tool, "@source", "trk", "000"], env)
     got = paced_rounds(driver, ROUNDS, terminal_mapped)
     driver.close()
     row(f"&Slice it to the terminal window mapped, median of {ROUNDS} (ms)", m(got["press"]), m(got["direct"]),

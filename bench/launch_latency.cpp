@@ -30,8 +30,10 @@
 #include <ctime>
 #include <vector>
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char **environ;
 
@@ -70,8 +72,11 @@ int main(int argc, char *argv[])
     // The bench's settings, with the tool's location, or none of the user's.
     if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME"))
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    // The caller's log when it watches one (paced), else the bench's own.
     const QString logPath = dir.filePath(QStringLiteral("tool.log"));
-    qputenv("QUENLAR_STANDIN_LOG", QFile::encodeName(logPath));
+    const bool paced = argc > 2 && QByteArray(argv[2]) == "--paced";
+    if (!paced || qEnvironmentVariableIsEmpty("QUENLAR_STANDIN_LOG"))
+        qputenv("QUENLAR_STANDIN_LOG", QFile::encodeName(logPath));
     QApplication app(argc, argv);
     if (argc < 3 || (QByteArray(argv[2]) == "--paced" && argc < 4)) {
         std::fprintf(stderr, "usage: %s <stand-in quenlar.exe> <presses>\n"
@@ -79,7 +84,6 @@ int main(int argc, char *argv[])
         return 2;
     }
     const QString tool = QString::fromLocal8Bit(argv[1]);
-    const bool paced = QByteArray(argv[2]) == "--paced";
     const int presses = paced ? 0 : QByteArray(argv[2]).toInt();
     const QString source = dir.filePath(QStringLiteral("track.tga"));
     QFile(source).open(QIODevice::WriteOnly);
@@ -91,7 +95,7 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
     auto *location = form.findChild<QLineEdit *>(QStringLiteral("txtProgLocation"));
-    if (location->text().isEmpty())
+    if (location->text().isEmpty() || paced)
         location->setText(tool);
     form.findChild<QLineEdit *>(QStringLiteral("txtTGA"))->setText(source);
     form.findChild<QLineEdit *>(QStringLiteral("txtBaseFileName"))->setText(QStringLiteral("trk"));
@@ -119,6 +123,12 @@ int main(int argc, char *argv[])
         for (QByteArray &word : words)
             direct.push_back(word.data());
         direct.push_back(nullptr);
+        // The answers keep standard output to themselves: what the tools
+        // print goes to the null device.
+        std::FILE *answers = fdopen(dup(STDOUT_FILENO), "w");
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        close(null);
         char step[64];
         while (std::fgets(step, sizeof step, stdin)) {
             const bool press = QByteArray(step).trimmed() == "press";
@@ -128,9 +138,9 @@ int main(int argc, char *argv[])
                 QTest::mouseClick(slice, Qt::LeftButton);
             else if (posix_spawn(&pid, direct[0], nullptr, nullptr, direct.data(), environ) != 0)
                 return 1;
-            std::printf("%s %lld %lld\n", press ? "press" : "direct", static_cast<long long>(t0),
-                        static_cast<long long>(monotonicNs()));
-            std::fflush(stdout);
+            std::fprintf(answers, "%s %lld %lld\n", press ? "press" : "direct", static_cast<long long>(t0),
+                         static_cast<long long>(monotonicNs()));
+            std::fflush(answers);
             QCoreApplication::processEvents();
             while (waitpid(-1, nullptr, WNOHANG) > 0) {
             }
