@@ -41,6 +41,52 @@ inline QList<StandinRun> readStandinLog(const QString &path)
     return runs;
 }
 
+// The tool stand-in these tests start: on Windows the console program of
+// standin/quenlar_win.c, elsewhere standin/quenlar.cpp.
+inline QString toolStandin()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral(STANDIN_WINDOWS_TOOL);
+#else
+    return QStringLiteral(STANDIN_TOOL);
+#endif
+}
+
+// What the tool stand-in recorded. The Windows one writes UTF-8 lines of the
+// source size, the raw command line and then the arguments as the program
+// parsed them; the command line goes to commandLine, the size to number.
+struct ToolRun : StandinRun
+{
+    QString commandLine;
+};
+inline QList<ToolRun> readToolLog(const QString &path)
+{
+    QList<ToolRun> runs;
+#ifdef Q_OS_WIN
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return runs;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.isEmpty())
+            continue;
+        const QStringList fields = QString::fromUtf8(line).split(QChar(0x1F));
+        ToolRun run;
+        run.number = fields.first().toLongLong();
+        run.commandLine = fields.value(1);
+        run.arguments = fields.mid(2);
+        runs << run;
+    }
+#else
+    for (const StandinRun &plain : readStandinLog(path)) {
+        ToolRun run;
+        run.number = plain.number;
+        run.arguments = plain.arguments;
+        runs << run;
+    }
+#endif
+    return runs;
+}
+
 // Whether a process is still there (always true where that cannot be told).
 inline bool processAlive(qint64 pid)
 {
