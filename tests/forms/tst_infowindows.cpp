@@ -198,6 +198,12 @@ private slots:
         HelpPages::setInstalledFolder(pages.path());
     }
 
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"file", "http", "https"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
+    }
+
     void init()
     {
         QFile::remove(log);
