@@ -88,6 +88,45 @@ inline QList<QStringList> readTerminalStandinLog(const QString &path)
     return runs;
 }
 
+// The tool stand-in these tests start: on Windows the console program of
+// standin/quenlar_win.c, elsewhere standin/quenlar.cpp.
+inline QString toolStandin()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral(STANDIN_WINDOWS_TOOL);
+#else
+    return QStringLiteral(STANDIN_TOOL);
+#endif
+}
+
+// What that stand-in recorded; on Windows the raw command line too, and the
+// source size in place of the start time.
+struct ToolRun : StandinRun
+{
+    QString commandLine;
+};
+inline QList<ToolRun> readToolLog(const QString &path)
+{
+    QList<ToolRun> runs;
+#ifdef Q_OS_WIN
+    for (const WindowsStandinRun &windows : readWindowsStandinLog(path)) {
+        ToolRun run;
+        run.number = windows.sourceSize;
+        run.commandLine = windows.commandLine;
+        run.arguments = windows.arguments;
+        runs << run;
+    }
+#else
+    for (const StandinRun &plain : readStandinLog(path)) {
+        ToolRun run;
+        run.number = plain.number;
+        run.arguments = plain.arguments;
+        runs << run;
+    }
+#endif
+    return runs;
+}
+
 // Whether a process is still there (always true where that cannot be told).
 inline bool processAlive(qint64 pid)
 {

@@ -10,6 +10,9 @@
 
 #ifndef Q_OS_WIN
 #  include <sys/stat.h>
+#else
+#  include <QElapsedTimer>
+#  include <qt_windows.h>
 #endif
 
 using Rules::RunInputs;
@@ -389,6 +392,22 @@ private slots:
         star.close();
         QCOMPARE(FileLookup::fileName(other.filePath(QStringLiteral("*.tga"))), QStringLiteral("*.tga"));
         QCOMPARE(FileLookup::fileName(other.filePath(QStringLiteral("*.exe"))), QString());
+#else
+        // Wildcards are never expanded, though a file would match them.
+        const QString folder = QFileInfo(tool).absolutePath();
+        for (const char *pattern : {"quenl*.exe", "quenla?.exe", "*", "quenlar.ex?"})
+            QCOMPARE(Rules::checkProgramLocation(folder + QLatin1Char('/') + QLatin1String(pattern)), qint16(1));
+        QCOMPARE(FileLookup::fileName(folder + QStringLiteral("/*.tga")), QString());
+        // A drive that is not there: not found at once, with no system box
+        // asking for a disk, and the thread's error mode as it was.
+        QVERIFY(!QFileInfo::exists(QStringLiteral("Q:/")));
+        const UINT modeBefore = GetThreadErrorMode();
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(Rules::checkProgramLocation(QStringLiteral("Q:\\tools\\quenlar.exe")), qint16(1));
+        QCOMPARE(FileLookup::fileName(QStringLiteral("Q:\\tools\\quenlar.exe")), QString());
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(GetThreadErrorMode(), modeBefore);
 #endif
     }
 

@@ -15,6 +15,33 @@
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
+#else
+#include <QCoreApplication>
+#include <QProcess>
+#include <qt_windows.h>
+#include <tlhelp32.h>
+
+// Whether a process runs the program at that path.
+static bool programRunning(const QString &program)
+{
+    const QString wanted = QDir::toNativeSeparators(QFileInfo(program).absoluteFilePath());
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (!process)
+            continue;
+        wchar_t path[MAX_PATH * 2];
+        DWORD size = MAX_PATH * 2;
+        if (QueryFullProcessImageNameW(process, 0, path, &size))
+            found = QString::fromWCharArray(path, int(size)).compare(wanted, Qt::CaseInsensitive) == 0;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return found;
+}
 #endif
 
 Q_DECLARE_METATYPE(ToolFile::Kind)
@@ -32,7 +59,7 @@ private:
         const QString target = dir.filePath(relativePath);
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::remove(target);
-        if (!QFile::copy(QStringLiteral(STANDIN_TOOL), target))
+        if (!QFile::copy(toolStandin(), target))
             qFatal("cannot copy the stand-in tool");
         return target;
     }
@@ -77,16 +104,16 @@ private slots:
         const QStringList args{"/img/my track.tga", "a b", "007", "/ixy"};
         const ToolLauncher::Result r = ToolLauncher::start(tool, args);
         QVERIFY2(r.started, qPrintable(r.reason));
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
-        QCOMPARE(readStandinLog(log).first().arguments, args);
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
+        QCOMPARE(readToolLog(log).first().arguments, args);
     }
 
     void emptyArgumentsStayArguments()
     {
         const QString tool = installStandin(QStringLiteral("quenlar.exe"));
         QVERIFY(ToolLauncher::start(tool, {"", "", "000"}).started);
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
-        QCOMPARE(readStandinLog(log).first().arguments, QStringList({"", "", "000"}));
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
+        QCOMPARE(readToolLog(log).first().arguments, QStringList({"", "", "000"}));
     }
 
 #ifndef Q_OS_WIN
@@ -103,7 +130,7 @@ private slots:
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
         QVERIFY(ToolLauncher::start(tool, {"a.tga", "b", "000"}).started);
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
         QVERIFY(!QFile::exists(marker));
     }
 
@@ -128,7 +155,7 @@ private slots:
         qputenv("PATH", oldPath);
 
         QVERIFY(started);
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
         QVERIFY(!QFile::exists(marker));
     }
 
@@ -285,6 +312,61 @@ private slots:
     }
 #endif
 
+#ifdef Q_OS_WIN
+    // Windows hands a program one command-line text: each argument must come
+    // out of the tool's own parsing exactly as it went in.
+    void argumentsSurviveWindowsQuoting_data()
+    {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("blanks") << "quenlar.exe" << QStringList{"C:\\My Images\\my track.tga", "a b", "007", "/ixy"};
+        QTest::newRow("quotes") << "quenlar.exe" << QStringList{"say \"hi\".tga", "\"", "0\"0", ""};
+        QTest::newRow("backslashes before quotes") << "quenlar.exe" << QStringList{"C:\\dir\\", "a\\\"b", "\\\\", "/x"};
+        QTest::newRow("non-ASCII") << "quenlar.exe" << QStringList{QString::fromUtf8("\u00fcber \u4e2d.tga"), "\u03a9", "000", ""};
+        QTest::newRow("blank in the location") << "my tools/quenlar.exe" << QStringList{"a.tga", "b", "000", ""};
+    }
+    void argumentsSurviveWindowsQuoting()
+    {
+        QFETCH(QString, location);
+        QFETCH(QStringList, arguments);
+        const QString tool = installStandin(location);
+        const ToolLauncher::Result r = ToolLauncher::start(tool, arguments);
+        QVERIFY2(r.started, qPrintable(r.reason));
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 10000);
+        const ToolRun run = readToolLog(log).first();
+        QCOMPARE(run.arguments, arguments);
+        QVERIFY2(run.commandLine.contains(QDir::toNativeSeparators(tool)), qPrintable(run.commandLine));
+    }
+
+    // Started as Dravolt starts it, by a program that then ends: the tool runs on.
+    void theToolRunsOnAfterDravoltEnds()
+    {
+        const QString tool = installStandin(QStringLiteral("runs-on/quenlar.exe"));
+        qputenv("QUENLAR_STANDIN_HOLD", "4000");
+        const int exitCode = QProcess::execute(QCoreApplication::applicationFilePath(),
+                                               {QStringLiteral("--start-tool-and-end"), tool});
+        qunsetenv("QUENLAR_STANDIN_HOLD");
+        QCOMPARE(exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 10000);
+        QVERIFY(programRunning(tool));
+        QTRY_VERIFY_WITH_TIMEOUT(!programRunning(tool), 15000);
+    }
+
+    void notAProgramSaysWhy()
+    {
+        const QString tool = dir.filePath(QStringLiteral("plain/quenlar.exe"));
+        QDir().mkpath(QFileInfo(tool).absolutePath());
+        QFile f(tool);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a program");
+        f.close();
+        const ToolLauncher::Result r = ToolLauncher::start(tool, {"a", "b", "c"});
+        QVERIFY(!r.started);
+        QVERIFY(!r.reason.isEmpty());
+        QVERIFY(readToolLog(log).isEmpty());
+    }
+#endif
+
     void missingFileSaysSo()
     {
         const ToolLauncher::Result r =
@@ -294,5 +376,16 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestToolLauncher)
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // The starter of theToolRunsOnAfterDravoltEnds: starts the tool and ends.
+    if (argc == 3 && qstrcmp(argv[1], "--start-tool-and-end") == 0)
+        return ToolLauncher::start(QCoreApplication::arguments().at(2), {"a.tga", "b", "000"}).started ? 0 : 1;
+#endif
+    TestToolLauncher test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_toollauncher.moc"

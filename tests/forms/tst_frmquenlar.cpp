@@ -73,7 +73,7 @@ private:
         const QString target = dir.filePath(relative);
         QDir().mkpath(QFileInfo(target).absolutePath());
         QFile::remove(target);
-        if (!QFile::copy(QStringLiteral(STANDIN_TOOL), target))
+        if (!QFile::copy(toolStandin(), target))
             qFatal("cannot copy the stand-in");
         return target;
     }
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), page);
         QVERIFY(form->focusWidget());
         QCOMPARE(form->focusWidget()->objectName(), focus);
-        QVERIFY(readStandinLog(log).isEmpty());
+        QVERIFY(readToolLog(log).isEmpty());
         QCOMPARE(control<QLineEdit>(field.toLatin1().constData())->text(), value); // nothing corrected
     }
 
@@ -404,8 +404,8 @@ private slots:
         ModalCatcher catcher;
         control<QPushButton>("cmdSlice")->click();
         control<QPushButton>("cmdSlice")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 2, 5000);
-        for (const StandinRun &run : readStandinLog(log))
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 2, 5000);
+        for (const ToolRun &run : readToolLog(log))
             QCOMPARE(run.arguments, QStringList({source, "trk", "000", "/iy"}));
         QVERIFY(catcher.boxes.isEmpty());
         QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), 0);
@@ -427,7 +427,7 @@ private slots:
         tick();
         ModalCatcher catcher;
         control<QPushButton>("cmdSlice")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
         QVERIFY(!QFile::exists(marker));
         QVERIFY(catcher.boxes.isEmpty());
     }
@@ -515,6 +515,73 @@ private slots:
         QVERIFY2(catcher.boxes.first().text.contains(reason), qPrintable(catcher.boxes.first().text));
         // Dravolt stays ready: the inputs are as they were.
         QCOMPARE(control<QLineEdit>("txtBaseFileName")->text(), QStringLiteral("trk"));
+        QVERIFY(control("cmdSlice")->isEnabled());
+    }
+#endif
+
+#ifdef Q_OS_WIN
+    // The system-folder box for real: the tool at C:\WINDOWS\COMMAND\Quenlar.exe
+    // and the current folder at the root of drive C:, where the box's
+    // drive-relative text points.
+    void systemFolderBoxFindsTheToolOnDriveC()
+    {
+        const QString fixed = QStringLiteral("C:/WINDOWS/COMMAND/Quenlar.exe");
+        const bool planted = !QFile::exists(fixed);
+        if (planted && !(QDir().mkpath(QStringLiteral("C:/WINDOWS/COMMAND")) && QFile::copy(toolStandin(), fixed)))
+            QSKIP("C:\\WINDOWS\\COMMAND is not writable here (run it in a Wine prefix of its own)");
+        const QString oldCwd = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(QStringLiteral("C:/")));
+        fillGoodInputs();
+        control<QCheckBox>("chkPath")->click();
+        QCOMPARE(control<QLineEdit>("txtProgLocation")->text(), QStringLiteral("C:WINDOWS\\COMMAND\\Quenlar.exe"));
+        tick();
+        QCOMPARE(status(), QStringLiteral("Okay: Quenlar ") + source + QStringLiteral(" trk 000 "));
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 10000);
+        QDir::setCurrent(oldCwd);
+        if (planted)
+            QFile::remove(fixed);
+        QVERIFY(catcher.boxes.isEmpty());
+        QCOMPARE(readToolLog(log).first().arguments, QStringList({source, "trk", "000"}));
+    }
+
+    // A tool that vanished since the last tick, or a file that is no program:
+    // the warning box, and nothing started.
+    void aToolThatCannotStartIsReported_data()
+    {
+        QTest::addColumn<bool>("vanished");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("vanished") << true << "Quenlar.exe Not Found";
+        QTest::newRow("not a program") << false << "";
+    }
+    void aToolThatCannotStartIsReported()
+    {
+        QFETCH(bool, vanished);
+        QFETCH(QString, message);
+        const QString broken = copyStandin(QStringLiteral("broken/quenlar.exe"));
+        fillGoodInputs();
+        control<QLineEdit>("txtProgLocation")->setText(broken);
+        tick();
+        if (vanished) {
+            QVERIFY(QFile::remove(broken));
+        } else {
+            QFile f(broken);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write("MZ, but not a program");
+        }
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
+        QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
+        if (vanished)
+            QCOMPARE(catcher.boxes.first().text, message);
+        else
+            QVERIFY2(catcher.boxes.first().text.contains(QDir::toNativeSeparators(broken))
+                     || catcher.boxes.first().text.contains(broken), qPrintable(catcher.boxes.first().text));
+        QTest::qWait(300);
+        QVERIFY(readToolLog(log).isEmpty());
         QVERIFY(control("cmdSlice")->isEnabled());
     }
 #endif

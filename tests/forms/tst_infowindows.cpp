@@ -6,6 +6,7 @@
 #include "frmFileInfo.h"
 #include "frmProgramInfo.h"
 #include "frmQuenlar.h"
+#include "helppages.h"
 #include "modalcatcher.h"
 #include "standinlog.h"
 #include "twips.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
+#include <QDesktopServices>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -83,6 +85,18 @@ void quietAboutRaising(QtMsgType type, const QMessageLogContext &context, const 
         defaultHandler(type, context, message);
 }
 
+// Qt's offscreen platform on Windows reaches none of the system's fonts, so
+// the sizes that follow from the design font cannot be measured there (the
+// windows platform draws with them; see scripts/test-windows).
+bool fontSizesMeasurable()
+{
+#ifdef Q_OS_WIN
+    return QGuiApplication::platformName() != QLatin1String("offscreen");
+#else
+    return true;
+#endif
+}
+
 QString projectPage()
 {
     return QStringLiteral("http://") + QLatin1String(Version::WebHost) + QStringLiteral("/kvrg/quenlar/");
@@ -90,11 +104,32 @@ QString projectPage()
 
 } // namespace
 
+// Where the help pages went when the system's browser was asked to show them
+// (a build without the viewer); catching them here keeps any browser closed.
+class BrowserCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
 class TestInfoWindows : public QObject
 {
     Q_OBJECT
 
 private:
+    BrowserCatcher browser;
+    QTemporaryDir pages;
+#ifdef DRAVOLT_WITH_VIEWER
+    static constexpr bool withViewer = true;
+#else
+    static constexpr bool withViewer = false;
+#endif
+    // How many help pages were opened: viewers, or pages in the browser.
+    qsizetype helpOpened() const { return withViewer ? viewers().size() : browser.opened.size(); }
+
     QTemporaryDir config;
     QTemporaryDir dir;
     QString log;
@@ -152,11 +187,27 @@ private slots:
         log = dir.filePath(QStringLiteral("viewers.log"));
         qputenv("DRAVOLT_VIEWER_STANDIN_LOG", QFile::encodeName(log));
         ViewerProcesses::setProgramFolder(QStringLiteral(STANDIN_VIEWER_DIR));
+        for (const char *scheme : {"file", "http", "https"})
+            QDesktopServices::setUrlHandler(QLatin1String(scheme), &browser, "open");
+        // An installed copy of the two pages of this test's own.
+        for (const char *page : {"dravolt.html", "dravoltunique.html"}) {
+            QVERIFY(QDir().mkpath(pages.filePath(QStringLiteral("kvrg/quenlar"))));
+            QFile f(pages.filePath(QStringLiteral("kvrg/quenlar/") + QLatin1String(page)));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        HelpPages::setInstalledFolder(pages.path());
+    }
+
+    void cleanupTestCase()
+    {
+        for (const char *scheme : {"file", "http", "https"})
+            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
     }
 
     void init()
     {
         QFile::remove(log);
+        browser.opened.clear();
         form = new frmQuenlar;
         form->setAttribute(Qt::WA_DeleteOnClose); // as the program's main() does
         form->show();
@@ -336,6 +387,8 @@ private slots:
         QCOMPARE(label->textFormat(), Qt::PlainText);
         QCOMPARE(label->focusPolicy(), Qt::NoFocus);
         QVERIFY(!label->openExternalLinks());
+        if (!fontSizesMeasurable())
+            QSKIP("no system fonts on this platform: sizes from the design font not measured");
         if (kind == QLatin1String("auto-size")) {
             // Takes the size of its one line of text, 13 pixels high.
             QCOMPARE(label->size(), label->sizeHint());
@@ -358,6 +411,8 @@ private slots:
     // The auto-size labels fit their frame and stay clear of the More button.
     void fileInfoLabelsFit()
     {
+        if (!fontSizesMeasurable())
+            QSKIP("no system fonts on this platform: sizes from the design font not measured");
         QWidget *w = open(QStringLiteral("frmFileInfo"));
         QVERIFY(w);
         const QRect more = control(w, "cmdUniqueFileNames")->geometry();
@@ -483,6 +538,8 @@ private slots:
     // click and by Alt+M; the viewers stay when File Info Details closes.
     void moreOpensANewViewerEveryTime()
     {
+        if (!withViewer)
+            QSKIP("built without the viewer: see helpOpensInTheBrowserWithoutTheViewer");
         QWidget *w = open(QStringLiteral("frmFileInfo"));
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
@@ -505,6 +562,37 @@ private slots:
         QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
         for (const StandinRun &run : runs)
             QVERIFY(processAlive(run.pid()));
+    }
+
+    // Without the viewer, "More" and the switches' "Details" open the installed
+    // copy of their page in the system's browser, once per press; a page that
+    // is not installed gives a warning and opens nothing.
+    void helpOpensInTheBrowserWithoutTheViewer()
+    {
+        if (withViewer)
+            QSKIP("built with the viewer: see moreOpensANewViewerEveryTime");
+        QWidget *w = open(QStringLiteral("frmFileInfo"));
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        ModalCatcher catcher;
+        control<QPushButton>(w, "cmdUniqueFileNames")->click();
+        control<QPushButton>(w, "cmdUniqueFileNames")->click();
+        control<QPushButton>(form, "cmdDetailsSwitches")->click();
+        QVERIFY2(catcher.boxes.isEmpty(), qPrintable(catcher.boxes.value(0).text));
+        const QUrl unique = QUrl::fromLocalFile(pages.filePath(QStringLiteral("kvrg/quenlar/dravoltunique.html")));
+        const QUrl guide = QUrl::fromLocalFile(pages.filePath(QStringLiteral("kvrg/quenlar/dravolt.html")));
+        QCOMPARE(browser.opened, QList<QUrl>({unique, unique, guide}));
+        QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
+
+        QTemporaryDir empty;
+        HelpPages::setInstalledFolder(empty.path());
+        control<QPushButton>(w, "cmdUniqueFileNames")->click();
+        HelpPages::setInstalledFolder(pages.path());
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
+        QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
+        QVERIFY(catcher.boxes.first().text.contains(QStringLiteral("dravoltunique.html")));
+        QCOMPARE(browser.opened.size(), 3);
     }
 
     // Labels, frames and the address line react to nothing.
@@ -551,7 +639,7 @@ private slots:
             windows << open(QLatin1String(k.className));
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(viewers().size(), 2, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(helpOpened(), 2, 5000);
 
         QTimer::singleShot(0, form, [this] { form->findChild<QPushButton *>(QStringLiteral("cmdExit"))->click(); });
         QVERIFY2(runUntilQuit(), "the program did not end");
@@ -573,7 +661,7 @@ private slots:
         for (const WindowKind &k : Kinds)
             windows << open(QLatin1String(k.className));
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(viewers().size(), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(helpOpened(), 1, 5000);
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
         QStringList seen;
@@ -594,8 +682,10 @@ private slots:
         QCOMPARE(seen, QStringList({"main closed: 1", "frmProgramInfo open: 1", "frmFileInfo open: 1",
                                     "frmAboutHelp open: 1", "last window closed: 0"}));
         QCOMPARE(lastClosed.count(), 1);
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 1);
-        QVERIFY(processAlive(viewers().first().pid()));
+        if (withViewer) {
+            QCOMPARE(ViewerProcesses::instance().runningCount(), 1);
+            QVERIFY(processAlive(viewers().first().pid()));
+        }
     }
 };
 

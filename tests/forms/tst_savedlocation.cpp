@@ -17,6 +17,9 @@
 
 #ifndef Q_OS_WIN
 #  include <unistd.h>
+#else
+#  include <QProcess>
+#  include <QSettings>
 #endif
 
 class TestSavedLocation : public QObject
@@ -42,6 +45,44 @@ private:
         QVERIFY(modRegEdit::SaveSettingValue(value, "dravolt", "Quenlar", "Location").saved);
     }
     QString stored() { return SettingsStore::read("dravolt", "Quenlar", "Location"); }
+#ifdef Q_OS_WIN
+    static constexpr const char *Key = "HKEY_CURRENT_USER\\Software\\dravolt\\Quenlar";
+    QString userValue; // the Location of whoever runs the tests, put back at the end
+    bool userHadValue = false;
+    // The system's own registry tool, as a user would run it.
+    static QString regTool(const QStringList &arguments)
+    {
+        QProcess reg;
+        reg.start(QStringLiteral("reg.exe"), arguments);
+        if (!reg.waitForFinished(30000) || reg.exitCode() != 0)
+            return QStringLiteral("reg.exe failed: ") + QString::fromLocal8Bit(reg.readAllStandardError());
+        return QString::fromLocal8Bit(reg.readAllStandardOutput());
+    }
+    // The Location value as reg.exe exports it (a UTF-16 .reg file, so that
+    // non-ASCII text survives), unescaped; "(none)" when it is not there.
+    QString exportedValue()
+    {
+        const QString file = tools.filePath(QStringLiteral("export.reg"));
+        QFile::remove(file);
+        regTool({"export", QString::fromLatin1(Key), QDir::toNativeSeparators(file), "/y"});
+        QFile f(file);
+        if (!f.open(QIODevice::ReadOnly))
+            return QStringLiteral("(none)");
+        const QByteArray raw = f.readAll();
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(raw.constData()), raw.size() / 2);
+        const QString start = QStringLiteral("\"Location\"=\"");
+        const qsizetype at = text.indexOf(start);
+        if (at < 0)
+            return QStringLiteral("(none)");
+        QString value;
+        for (qsizetype i = at + start.size(); i < text.size() && text[i] != QLatin1Char('"'); ++i) {
+            if (text[i] == QLatin1Char('\\'))
+                ++i;
+            value += text[i];
+        }
+        return value;
+    }
+#endif
 
 private slots:
     void initTestCase()
@@ -53,8 +94,29 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
 
+#ifdef Q_OS_WIN
+    void cleanupTestCase()
+    {
+        QSettings key(QString::fromLatin1(Key), QSettings::NativeFormat);
+        key.remove(QStringLiteral("Location"));
+        if (userHadValue)
+            key.setValue(QStringLiteral("Location"), userValue);
+    }
+#endif
+
     void init()
     {
+#ifdef Q_OS_WIN
+        // Each test starts without the entry.
+        QSettings key(QString::fromLatin1(Key), QSettings::NativeFormat);
+        static bool saved = false;
+        if (!saved) {
+            saved = true;
+            userHadValue = key.contains(QStringLiteral("Location"));
+            userValue = key.value(QStringLiteral("Location")).toString();
+        }
+        key.remove(QStringLiteral("Location"));
+#endif
         // Never the real user's settings.
         config = std::make_unique<QTemporaryDir>();
         QVERIFY(config->isValid());
@@ -75,8 +137,55 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray text = file.readAll();
         QVERIFY(text.contains("[Quenlar]\nLocation=/opt/quenlar/quenlar.exe"));
+#else
+        QCOMPARE(SettingsStore::storeLocation("dravolt"), QStringLiteral("HKEY_CURRENT_USER\\Software\\dravolt"));
+        QVERIFY(regTool({"query", QString::fromLatin1(Key), "/v", "Location"})
+                    .contains(QStringLiteral("REG_SZ    /opt/quenlar/quenlar.exe")));
 #endif
     }
+
+#ifdef Q_OS_WIN
+    // Apply writes the box's text into the registry verbatim, as the system's
+    // own tool reads it back.
+    void applyWritesTheRegistryVerbatim_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::newRow("blanks") << "  C:\\My Tools\\quenlar.exe  ";
+        QTest::newRow("quotes") << "\"C:\\TOOLS\\Quenlar.exe\"";
+        QTest::newRow("equals, semicolon") << "C:\\a=b;c\\quenlar.exe";
+        QTest::newRow("non-ASCII") << QString::fromUtf8("C:\\\u00dcber\\\u4e2d\u6587\\\u03a9\\quenlar.exe");
+    }
+    void applyWritesTheRegistryVerbatim()
+    {
+        QFETCH(QString, value);
+        startWindow();
+        box()->setText(value);
+        ModalCatcher catcher;
+        apply()->click();
+        QVERIFY(catcher.boxes.isEmpty());
+        QCOMPARE(exportedValue(), value);
+    }
+
+    // A value put there with reg.exe is loaded at start; one of one character is not.
+    void aSeededValueIsLoadedAtStart_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("path with blanks") << QString::fromUtf8("C:\\My Tools\\Qu\u00e9nlar\\quenlar.exe")
+                                          << QString::fromUtf8("C:\\My Tools\\Qu\u00e9nlar\\quenlar.exe");
+        QTest::newRow("one character") << "x" << "";
+    }
+    void aSeededValueIsLoadedAtStart()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, loaded);
+        const QString out = regTool({"add", QString::fromLatin1(Key), "/v", "Location", "/t", "REG_SZ", "/d", value, "/f"});
+        QVERIFY2(!out.startsWith(QStringLiteral("reg.exe failed")), qPrintable(out));
+        startWindow();
+        QCOMPARE(box()->text(), loaded);
+        QCOMPARE(apply()->isEnabled(), !loaded.isEmpty());
+    }
+#endif
 
     void valuesRoundTripVerbatim_data()
     {
@@ -194,6 +303,8 @@ private slots:
         QVERIFY(!apply()->isEnabled());
     }
 
+#ifndef Q_OS_WIN
+    // The settings file (the registry has no such obstacles to set up).
     void anUnwritableStoreIsReported_data()
     {
         QTest::addColumn<QString>("obstacle");
@@ -260,7 +371,6 @@ private slots:
         QVERIFY(!apply()->isEnabled());
     }
 
-#ifndef Q_OS_WIN
     void anUnreadableStoreNeverStopsTheStart()
     {
         if (::geteuid() == 0)

@@ -1,0 +1,175 @@
+# Shared by scripts/build-windows and scripts/test-windows (after common.sh):
+# Qt for Windows, the cross build and the folder that runs on Windows.
+
+WINDOWS_BUILD_DIR=${DRAVOLT_WINDOWS_BUILD_DIR:-$ROOT/build-windows}
+WINDOWS_CACHE=${DRAVOLT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dravolt}
+WINDOWS_QT_CACHE=$WINDOWS_CACHE/qt6-mingw
+# The ready Qt for Windows, where the project's shared folder has one.
+WINDOWS_QT_READY=${DRAVOLT_QT_WINDOWS_ARCHIVE:-$ROOT/../shared/windows/qt6.4.2-mingw64.tar.xz}
+# The zip's name carries the product's version text.
+WINDOWS_ZIP=Dravolt-$(sed -n 's/^set(DRAVOLT_VERSION_TEXT "\(.*\)")$/\1/p' "$ROOT/CMakeLists.txt")-win64.zip
+MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+
+# To cross-build (Qt's host tools come from qt6-base-dev) and to run the
+# result under Wine.
+WINDOWS_PACKAGES=(cmake ninja-build qt6-base-dev g++-mingw-w64-x86-64-posix
+                  gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+# To test it: a display of the tests' own, window driving, resource reading.
+WINDOWS_TEST_PACKAGES=(xvfb xauth xdotool icoutils imagemagick)
+# Only when Qt for Windows has to be built from Debian's source.
+WINDOWS_QT_SOURCE_PACKAGES=(xz-utils debian-archive-keyring)
+
+# stage_time <label> <start seconds>: one line with the time a stage took.
+stage_time() {
+    echo "  [time] $1: $(( $(date +%s) - $2 )) s"
+}
+
+# windows_qt_at_hand: true when Qt for Windows can be had without building it.
+windows_qt_at_hand() {
+    [ -n "${DRAVOLT_QT_WINDOWS:-}" ] || [ -f "$WINDOWS_QT_CACHE/.dravolt-ready" ] || [ -f "$WINDOWS_QT_READY" ]
+}
+
+# Debian's qt6-base 6.4.2 built for x86_64-w64-mingw32 into the cache, with
+# the machine's Qt 6.4.2 as the host tools; about 35 minutes on 2 cores.
+build_windows_qt_from_source() {
+    ensure_packages "${WINDOWS_QT_SOURCE_PACKAGES[@]}"
+    local work=$WINDOWS_CACHE/qtbase-source mirror
+    mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
+    # The system's own mirror; the system's sources are left as they are.
+    mirror=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    [ -n "$mirror" ] || mirror=$(awk '$1 == "deb" && $2 !~ /^\[/ { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
+    [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" >"$work/sources.list"
+    local apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
+               -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache")
+    echo "Building Qt for Windows from Debian's qt6-base source (once; about 35 minutes on 2 cores)"
+    (cd "$work" && "${apt[@]}" update >"$work/apt.log" 2>&1 &&
+        "${apt[@]}" source --download-only qt6-base >>"$work/apt.log" 2>&1) || {
+        cat "$work/apt.log" >&2; echo "Fetching the qt6-base source failed" >&2; exit 1; }
+    local orig
+    orig=$(ls "$work"/qt6-base_6.4.2*.orig.tar.xz | head -n 1)
+    rm -rf "$work/qtbase-everywhere-src-6.4.2" "$work/build"
+    tar -C "$work" -xJf "$orig"
+    "$ROOT/scripts/qtbase-mingw-patch.sh" "$work/qtbase-everywhere-src-6.4.2"
+    cmake -G Ninja -S "$work/qtbase-everywhere-src-6.4.2" -B "$work/build" \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_INSTALL_PREFIX="$WINDOWS_QT_CACHE" -DCMAKE_BUILD_TYPE=Release \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON \
+        -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
+        -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_concurrent=OFF \
+        -DFEATURE_testlib=ON -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
+        -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+        -DFEATURE_system_freetype=OFF >"$work/configure.log" 2>&1 || {
+        tail -n 40 "$work/configure.log" >&2; echo "Configuring qtbase failed (log: $work/configure.log)" >&2; exit 1; }
+    ninja -C "$work/build" -j "$JOBS" >"$work/build.log" 2>&1 || {
+        grep -B2 -A8 'FAILED\|error:' "$work/build.log" | head -n 60 >&2
+        echo "Building qtbase failed (log: $work/build.log)" >&2; exit 1; }
+    rm -rf "$WINDOWS_QT_CACHE"
+    cmake --install "$work/build" >"$work/install.log" 2>&1
+    touch "$WINDOWS_QT_CACHE/.dravolt-ready"
+    rm -rf "$work"
+}
+
+# find_windows_qt: sets WINDOWS_QT to a Qt 6 for x86_64-w64-mingw32:
+# $DRAVOLT_QT_WINDOWS, else the cache, else the ready copy unpacked into the
+# cache, else one built from source into the cache.
+find_windows_qt() {
+    local start
+    start=$(date +%s)
+    if [ -n "${DRAVOLT_QT_WINDOWS:-}" ]; then
+        WINDOWS_QT=$DRAVOLT_QT_WINDOWS
+        echo "Qt for Windows: $WINDOWS_QT (DRAVOLT_QT_WINDOWS)"
+    elif [ -f "$WINDOWS_QT_CACHE/.dravolt-ready" ]; then
+        WINDOWS_QT=$WINDOWS_QT_CACHE
+        echo "Qt for Windows: $WINDOWS_QT (cached)"
+    elif [ -f "$WINDOWS_QT_READY" ]; then
+        rm -rf "$WINDOWS_QT_CACHE"
+        mkdir -p "$WINDOWS_CACHE"
+        tar -C "$WINDOWS_CACHE" -xJf "$WINDOWS_QT_READY"
+        touch "$WINDOWS_QT_CACHE/.dravolt-ready"
+        WINDOWS_QT=$WINDOWS_QT_CACHE
+        echo "Qt for Windows: $WINDOWS_QT (unpacked from $WINDOWS_QT_READY)"
+    else
+        build_windows_qt_from_source
+        WINDOWS_QT=$WINDOWS_QT_CACHE
+        echo "Qt for Windows: $WINDOWS_QT (built from source)"
+    fi
+    if [ ! -f "$WINDOWS_QT/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+        echo "$WINDOWS_QT holds no Qt 6 (lib/cmake/Qt6 is missing)" >&2
+        exit 1
+    fi
+    stage_time "Qt for Windows" "$start"
+}
+
+# build_windows <target>...: configures the cross build (once) and builds
+# those targets.
+build_windows() {
+    local start dir=$WINDOWS_BUILD_DIR
+    start=$(date +%s)
+    mkdir -p "$dir"
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" != "$WINDOWS_QT" ]; then
+        rm -f "$dir/CMakeCache.txt"
+        if ! cmake -S "$ROOT" -B "$dir" -G Ninja \
+            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+            -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
+            -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+            -DCMAKE_BUILD_TYPE=Release -DDRAVOLT_BUILD_VIEWER=OFF >"$dir/configure.log" 2>&1; then
+            cat "$dir/configure.log" >&2
+            echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
+            exit 1
+        fi
+        echo "$WINDOWS_QT" >"$dir/.dravolt-qt"
+    fi
+    if ! ninja -C "$dir" -j "$JOBS" "$@" >"$dir/build.log" 2>&1; then
+        grep -E -B2 -A8 'FAILED|error' "$dir/build.log" | head -n 80 >&2
+        echo "Building for Windows failed (log: $dir/build.log)" >&2
+        exit 1
+    fi
+    stage_time "cross build ($*)" "$start"
+}
+
+# windows_dlls <file>...: the DLLs those files load, found in Qt for Windows
+# or the MinGW runtime, and the DLLs those load in turn (one per line).
+windows_dlls() {
+    local -A seen=()
+    local queue=("$@") file name dir found
+    while [ ${#queue[@]} -gt 0 ]; do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        while read -r name; do
+            [ -n "${seen[$name]:-}" ] && continue
+            seen[$name]=1
+            found=
+            for dir in "$WINDOWS_QT/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
+                if [ -f "$dir/$name" ]; then found=$dir/$name; break; fi
+            done
+            # Anything else is a system DLL of Windows.
+            [ -n "$found" ] || continue
+            echo "$found"
+            queue+=("$found")
+        done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
+    done
+}
+
+# make_windows_folder: build-windows/Dravolt/ as it runs on a clean Windows,
+# and its zip.
+make_windows_folder() {
+    local start dir=$WINDOWS_BUILD_DIR folder=$WINDOWS_BUILD_DIR/Dravolt
+    start=$(date +%s)
+    rm -rf "$folder" "$dir/$WINDOWS_ZIP"
+    mkdir -p "$folder/platforms" "$folder/styles"
+    cp "$dir/bin/Dravolt.exe" "$folder/"
+    cp "$WINDOWS_QT/plugins/platforms/qwindows.dll" "$folder/platforms/"
+    cp "$WINDOWS_QT/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
+    local dll
+    while read -r dll; do
+        cp "$dll" "$folder/"
+    done < <(windows_dlls "$folder/Dravolt.exe" "$folder/platforms/qwindows.dll" \
+                          "$folder/styles/qwindowsvistastyle.dll" | sort -u)
+    # The DLLs come with their symbols; a user's copy needs none.
+    find "$folder" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
+    cp -r "$ROOT/help" "$folder/help"
+    (cd "$dir" && cmake -E tar cf "$WINDOWS_ZIP" --format=zip Dravolt)
+    stage_time "folder and zip" "$start"
+}
