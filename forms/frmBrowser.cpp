@@ -54,6 +54,9 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
         // Another navigation overtakes a stand-in on its way.
         if (url != standIn)
             standIn.clear();
+        // A help page asked of the web host first gets a limited time.
+        webAddress.clear();
+        webTimer.stop();
         if (HelpScheme::webFirst() && HelpScheme::installedAddress(url).isValid()) {
             webAddress = url;
             webTimer.start();
@@ -62,15 +65,17 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
     }
     if (!standIn.isEmpty() && url != standIn)
         return; // the web copy given up on: the stand-in's load goes on
-    if (url == webAddress)
-        webTimer.stop();
+    // The address may have changed on the way (the host redirected); what
+    // counts is the page that was asked for.
+    const QUrl asked = webAddress;
+    webAddress.clear();
+    webTimer.stop();
     // A help page that the web host cannot give (no network, unknown host,
     // refused, dropped): the installed copy instead. An answer of the host's
     // own, such as "not found", is shown as it is.
-    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && standIn.isEmpty()
-        && HelpScheme::webFirst() && HelpScheme::installedAddress(url).isValid()
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && !asked.isEmpty()
         && info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain) {
-        showInstalledCopy(url);
+        showInstalledCopy(asked);
         return;
     }
     standIn.clear();
@@ -79,6 +84,7 @@ void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
 }
 
 // Still busy: to the user this is one navigation, which ends with the copy.
+// (By value: the caller may pass webAddress, which this clears.)
 void WebBrowser::showInstalledCopy(QUrl web)
 {
     webTimer.stop();
