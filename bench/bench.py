@@ -1,7 +1,7 @@
 """Dravolt against its floors, side by side in one run, under a virtual X server.
 
 Run by bench/run, which builds the programs and starts the X server:
-    python3 bench.py <build dir> <help pages dir> <stand-in quenlar.exe> [--quick]
+    python3 bench.py <build dir> <stand-in quenlar.exe> [--quick]
 
 Every Dravolt figure is measured next to its baseline, the runs of the two
 taking turns (or running at the same time), so that the load of the machine
@@ -17,8 +17,8 @@ import sys
 import tempfile
 import time
 
-build, help_dir, tool = sys.argv[1:4]
-quick = "--quick" in sys.argv[4:]
+build, tool = sys.argv[1:3]
+quick = "--quick" in sys.argv[3:]
 STARTS = 5 if quick else 15        # start-ups of each program
 IDLE_SECONDS = 5 if quick else 20  # idle CPU window
 VIEWERS = 5 if quick else 20       # help viewers opened and closed
