@@ -96,7 +96,14 @@ void WebBrowser::showInstalledCopy(QUrl web)
 
 QString WebBrowser::LocationName() const
 {
-    return title();
+    // A page without a title of its own (the engine's "not found", say) is
+    // named by its address: for the installed copy, the published address.
+    const QString name = title();
+    const QUrl shown = url();
+    const QUrl published = HelpScheme::publishedAddress(shown);
+    if (published != shown && name == shown.toString())
+        return published.toString();
+    return name;
 }
 
 frmBrowser::frmBrowser(QWidget *parent) : QWidget(parent)

@@ -34,9 +34,7 @@ public:
 
     void requestStarted(QWebEngineUrlRequestJob *job) override
     {
-        QUrl web = job->requestUrl();
-        web.setScheme(QStringLiteral("http"));
-        const QString path = HelpPages::installedFile(web);
+        const QString path = HelpPages::installedFile(publishedAddress(job->requestUrl()));
         if (path.isEmpty() || job->requestMethod() != "GET") {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
@@ -103,6 +101,15 @@ QUrl installedAddress(const QUrl &address)
     installed.setHost(QLatin1String(Version::WebHost));
     installed.setPort(-1);
     return installed;
+}
+
+QUrl publishedAddress(const QUrl &address)
+{
+    if (address.scheme() != QLatin1String(Name))
+        return address;
+    QUrl web = address;
+    web.setScheme(QStringLiteral("http"));
+    return web;
 }
 
 bool webFirst()

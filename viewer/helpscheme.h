@@ -24,6 +24,10 @@ void installOn(QWebEngineProfile *profile);
 // for an address under the project's page, or an empty address for any other.
 QUrl installedAddress(const QUrl &address);
 
+// The published address that an installed copy's address stands for
+// (http://<web host>/...); any other address as it is.
+QUrl publishedAddress(const QUrl &address);
+
 // Whether the web host is asked first: the build's choice unless a test has
 // changed it.
 bool webFirst();
