@@ -1,11 +1,15 @@
 #include "frmBrowser.h"
 
 #include "formstyle.h"
+#include "helpscheme.h"
 
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
 
 namespace {
 
@@ -19,14 +23,10 @@ int px(int twips)
 
 WebBrowser::WebBrowser(QWidget *parent) : QWebEngineView(parent)
 {
-    // The view's own signals, so that no engine page exists before the first
-    // navigation.
-    connect(this, &QWebEngineView::loadStarted, this, [this] { busy = true; });
-    connect(this, &QWebEngineView::loadFinished, this, [this] {
-        busy = false;
-        emit DownloadComplete();
-    });
     connect(this, &QWebEngineView::urlChanged, this, &WebBrowser::NavigateComplete2);
+    webTimer.setSingleShot(true);
+    webTimer.setInterval(HelpScheme::WebTimeoutMs);
+    connect(&webTimer, &QTimer::timeout, this, [this] { showInstalledCopy(webAddress); });
 }
 
 void WebBrowser::Navigate(const QString &address)
@@ -35,14 +35,75 @@ void WebBrowser::Navigate(const QString &address)
     // An address that is no address fails here and leaves the browser idle.
     if (!url.isValid())
         return;
+    // The engine page is made by the first navigation, not before.
+    if (!watching) {
+        watching = true;
+        HelpScheme::installOn(page()->profile());
+        connect(page(), &QWebEnginePage::loadingChanged, this, &WebBrowser::loadingChanged);
+    }
     // Busy from now on: the engine reports the start of the load only later.
     busy = true;
     load(url);
 }
 
+void WebBrowser::loadingChanged(const QWebEngineLoadingInfo &info)
+{
+    const QUrl url = info.url();
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+        busy = true;
+        // Another navigation overtakes a stand-in on its way.
+        if (url != standIn)
+            standIn.clear();
+        // A help page asked of the web host first gets a limited time.
+        webAddress.clear();
+        webTimer.stop();
+        if (HelpScheme::webFirst() && HelpScheme::installedAddress(url).isValid()) {
+            webAddress = url;
+            webTimer.start();
+        }
+        return;
+    }
+    if (!standIn.isEmpty() && url != standIn)
+        return; // the web copy given up on: the stand-in's load goes on
+    // The address may have changed on the way (the host redirected); what
+    // counts is the page that was asked for.
+    const QUrl asked = webAddress;
+    webAddress.clear();
+    webTimer.stop();
+    // A help page that the web host cannot give (no network, unknown host,
+    // refused, dropped): the installed copy instead. An answer of the host's
+    // own, such as "not found", is shown as it is.
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && !asked.isEmpty()
+        && info.errorDomain() != QWebEngineLoadingInfo::HttpStatusCodeDomain) {
+        showInstalledCopy(asked);
+        return;
+    }
+    standIn.clear();
+    busy = false;
+    emit DownloadComplete();
+}
+
+// Still busy: to the user this is one navigation, which ends with the copy.
+// (By value: the caller may pass webAddress, which this clears.)
+void WebBrowser::showInstalledCopy(QUrl web)
+{
+    webTimer.stop();
+    webAddress.clear();
+    standIn = HelpScheme::installedAddress(web);
+    if (standIn.isValid())
+        load(standIn);
+}
+
 QString WebBrowser::LocationName() const
 {
-    return title();
+    // A page without a title of its own (the engine's "not found", say) is
+    // named by its address: for the installed copy, the published address.
+    const QString name = title();
+    const QUrl shown = url();
+    const QUrl published = HelpScheme::publishedAddress(shown);
+    if (published != shown && name == shown.toString())
+        return published.toString();
+    return name;
 }
 
 frmBrowser::frmBrowser(QWidget *parent) : QWidget(parent)

@@ -3,11 +3,12 @@
 #pragma once
 
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineView>
 #include <QWidget>
 
-class QTimer;
+class QWebEngineLoadingInfo;
 
 // The browser control as the viewer uses it: start loading an address, tell
 // whether it is busy, name what it shows, and report finished navigations and
@@ -34,7 +35,16 @@ signals:
     void NavigateComplete2(const QUrl &address);
 
 private:
+    void loadingChanged(const QWebEngineLoadingInfo &info);
+    void showInstalledCopy(QUrl web);
+
     bool busy = false;
+    bool watching = false;
+    // The web copy of a help page being asked for first, and the time it has.
+    QUrl webAddress;
+    QTimer webTimer;
+    // The installed copy that stands in for a web copy that could not be had.
+    QUrl standIn;
 };
 
 class frmBrowser : public QWidget

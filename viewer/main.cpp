@@ -3,6 +3,7 @@
 // itself never loads the web engine.
 #include "formstyle.h"
 #include "frmBrowser.h"
+#include "helpscheme.h"
 
 #include <QApplication>
 
@@ -11,6 +12,8 @@ int main(int argc, char *argv[])
     // The engine shares its GL contexts with the window's; this must be set
     // before the application object exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The installed pages' scheme, likewise before the application object.
+    HelpScheme::registerScheme();
     QApplication app(argc, argv);
     FormStyle::setUpApplication();
 

@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """Installs Dravolt into a fresh prefix and checks what a Linux desktop finds
 there; then starts the installed programs on the offscreen platform: Dravolt
-must paint its main window, the viewer must paint its window and fetch the
-guide page from the help host (a loopback server here).
+must paint its main window; the viewer, with the installed tree moved to a
+folder of its own and no network, must paint its window and read the guide
+from the pages installed with it.
 
     install_check.py --build DIR --prefix DIR --host HELP_HOST
 """
 import argparse
 import configparser
+import ctypes
 import os
 import re
 import shutil
@@ -20,7 +22,7 @@ import xml.etree.ElementTree as ET
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from support import APP_ID, HelpHost, end_process, wait_for, web_engine_environment  # noqa: E402
+from support import APP_ID, closed_port, end_process, wait_for, web_engine_environment  # noqa: E402
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 GUIDE_PATH = "/kvrg/quenlar/dravolt.html"
@@ -62,6 +64,26 @@ def grey_pixels(png):
         rows.append(bytes(row))
         previous = row
     return b"".join(rows)
+
+
+class OpenWatch:
+    """Tells whether a file has been opened since the watch began (inotify)."""
+    IN_OPEN, IN_NONBLOCK = 0x20, 0o4000
+
+    def __init__(self, path):
+        libc = ctypes.CDLL(None, use_errno=True)
+        self.fd = libc.inotify_init1(self.IN_NONBLOCK)
+        if self.fd < 0 or libc.inotify_add_watch(self.fd, path.encode(), self.IN_OPEN) < 0:
+            raise OSError(ctypes.get_errno(), "inotify on " + path)
+
+    def opened(self):
+        try:
+            return len(os.read(self.fd, 4096)) > 0
+        except BlockingIOError:
+            return False
+
+    def close(self):
+        os.close(self.fd)
 
 
 class OutputWatch:
@@ -181,18 +203,23 @@ class InstalledPrograms(unittest.TestCase):
         self.start(os.path.join(OPTIONS.prefix, "bin", "dravolt"))
         self.wait_painted("frmQuenlar", 387, 344)
 
-    def test_viewer_opens_the_guide_page_from_the_help_host(self):
+    def test_viewer_reads_the_installed_guide_when_moved_and_offline(self):
         viewer = os.path.join(OPTIONS.prefix, "bin", "dravolt-viewer")
         if not os.path.exists(viewer):
             self.skipTest("the help viewer is not built")
-        host = HelpHost(os.path.join(OPTIONS.prefix, "share", "doc", "dravolt", "help"))
+        # The installed tree, moved: nothing of the build tree or of the first
+        # prefix is within its reach.
+        moved = os.path.join(self.folder, "moved")
+        shutil.copytree(OPTIONS.prefix, moved, symlinks=True)
+        guide = os.path.join(moved, "share", "doc", "dravolt", "help", GUIDE_PATH.lstrip("/"))
+        watch = OpenWatch(guide)
         try:
-            web_engine_environment(self.env, host.port)
-            self.start(viewer, f"http://{OPTIONS.host}{GUIDE_PATH}")
+            web_engine_environment(self.env, closed_port())
+            self.start(os.path.join(moved, "bin", "dravolt-viewer"), f"http://{OPTIONS.host}{GUIDE_PATH}")
             self.wait_painted("frmBrowser", 461, 343)
-            wait_for(lambda: (OPTIONS.host, GUIDE_PATH) in host.requests, "the guide page to be requested")
+            wait_for(watch.opened, "the viewer to read " + guide, timeout=10)
         finally:
-            host.close()
+            watch.close()
 
 
 if __name__ == "__main__":

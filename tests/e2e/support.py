@@ -1,13 +1,11 @@
 """What the install check and the end-to-end suite share: polled waits, a
-loopback web server that stands in for the help host, and the environment
-the programs run in."""
-import http.server
+loopback port that stands for no network, and the environment the programs
+run in."""
 import os
 import signal
+import socket
 import subprocess
-import threading
 import time
-import urllib.parse
 
 APP_ID = "example.dravolt.Dravolt"
 # Every wait in these tests is polled and gives up after this many seconds.
@@ -84,60 +82,19 @@ def pid_alive(pid):
         return False
 
 
+def closed_port():
+    """A loopback port that nobody listens on: a proxy there is no network."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def web_engine_environment(env, proxy_port):
-    """Makes web viewers started with env reach the help host on the loopback
-    server. As root the engine's sandbox refuses to start, so only then it is
+    """Makes web viewers started with env send every request to the loopback
+    proxy port. As root the engine's sandbox refuses to start, so only then it is
     turned off, through the environment."""
     env["QTWEBENGINE_CHROMIUM_FLAGS"] = (
         f"--proxy-server=http://127.0.0.1:{proxy_port} --proxy-bypass-list=<-loopback>")
     if os.getuid() == 0:
         env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
     return env
-
-
-class HelpHost:
-    """A web server on a free loopback port that answers as a proxy for the
-    help host: a request for http://host/path is served from folder/path.
-    It records (host, path) of every request."""
-
-    def __init__(self, folder):
-        self.folder = os.path.abspath(folder)
-        self.requests = []
-        host = self
-
-        class Handler(http.server.BaseHTTPRequestHandler):
-            def do_GET(self):
-                parts = urllib.parse.urlsplit(self.path)
-                name = parts.hostname or self.headers.get("Host", "").split(":")[0]
-                path = urllib.parse.unquote(parts.path)
-                host.requests.append((name, path))
-                file = os.path.normpath(os.path.join(host.folder, path.lstrip("/")))
-                if os.path.isdir(file):
-                    file = os.path.join(file, "index.html")
-                if not file.startswith(host.folder + os.sep) or not os.path.isfile(file):
-                    self.send_error(404)
-                    return
-                with open(file, "rb") as f:
-                    body = f.read()
-                self.send_response(200)
-                kind = "text/html; charset=utf-8" if file.endswith(".html") else "application/octet-stream"
-                self.send_header("Content-Type", kind)
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
-
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        self.port = self.server.server_address[1]
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
-
-    def requested(self, path):
-        return [r for r in self.requests if r[1] == path]
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()

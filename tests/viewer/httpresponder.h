@@ -1,7 +1,8 @@
 // A small HTTP server on the loopback interface for the viewer tests: serves
 // fixed pages by path, after an optional delay, and records every request.
 // It also answers as a proxy: a request for a full address ("GET http://host/
-// path") is served by its path, and the host is recorded.
+// path") is served by its path, and the host is recorded. It can also stand
+// for a host that cannot be reached: drop each connection, or never answer.
 #pragma once
 
 #include <QByteArray>
@@ -24,6 +25,8 @@ struct HttpRequest
 class HttpResponder : public QObject
 {
 public:
+    enum class Answer { Page, Drop, Silent };
+    Answer answerWith = Answer::Page;
     // Milliseconds before each answer is sent.
     int delayMs = 0;
     QList<HttpRequest> requests;
@@ -110,6 +113,12 @@ private:
             request.host = url.host();
         }
         requests << request;
+        if (answerWith == Answer::Drop) {
+            socket->abort();
+            return;
+        }
+        if (answerWith == Answer::Silent)
+            return;
 
         const auto found = pages.constFind(request.path);
         QByteArray response;

@@ -2,6 +2,8 @@
 // runs the web engine in process.
 #pragma once
 
+#include "helpscheme.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QtGlobal>
@@ -33,6 +35,8 @@ inline void prepare()
     // No GPU on the offscreen platform; software drawing keeps the runs alike.
     addChromiumFlags("--disable-gpu --disable-background-networking");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // As the viewer program does.
+    HelpScheme::registerScheme();
 }
 
 } // namespace WebEngineTest
