@@ -10,9 +10,13 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools
               fonts-liberation2 xvfb xauth)
 # To run every test: a display server of the tests' own, assistive technology,
-# window driving and screenshots, desktop-file checks.
+# window driving and screenshots, desktop-file checks, the Debian package's check.
 TEST_PACKAGES=(xdotool imagemagick python3-pyatspi at-spi2-core dbus-x11
-               desktop-file-utils appstream)
+               desktop-file-utils appstream dpkg-dev lintian)
+# To build the Debian package (scripts/package) and try it on a fresh system
+# (scripts/check-package-fresh).
+PACKAGE_PACKAGES=(dpkg-dev lintian)
+FRESH_CHECK_PACKAGES=(debootstrap)
 
 # ensure_packages <package>...: installs those that are not installed yet.
 ensure_packages() {
@@ -47,13 +51,21 @@ build_dravolt() {
     local dir=$1
     shift
     mkdir -p "$dir"
-    if ! cmake -S "$ROOT" -B "$dir" -G "Unix Makefiles" "$@" >"$dir/configure.log" 2>&1; then
+    # No -G: a new folder gets CMake's default generator (or $CMAKE_GENERATOR),
+    # an existing one keeps the generator it was made with.
+    if ! cmake -S "$ROOT" -B "$dir" "$@" >"$dir/configure.log" 2>&1; then
         cat "$dir/configure.log" >&2
         echo "Configuring failed (log: $dir/configure.log)" >&2
         exit 1
     fi
     if ! cmake --build "$dir" -j "$JOBS" >"$dir/build.log" 2>&1; then
-        grep -E -B2 -A8 'error|Error' "$dir/build.log" | head -n 80 >&2
+        # The report must not end the script (set -e, pipefail) when grep finds
+        # nothing or head stops reading: the end of the log stands in then.
+        if grep -q -E 'error|Error' "$dir/build.log"; then
+            { grep -E -B2 -A8 'error|Error' "$dir/build.log" || true; } | head -n 80 >&2 || true
+        else
+            tail -n 40 "$dir/build.log" >&2 || true
+        fi
         echo "Building failed (log: $dir/build.log)" >&2
         exit 1
     fi
