@@ -83,6 +83,19 @@ run_sanitized_tests() {
         ctest --test-dir "$SANITIZE_BUILD_DIR" --output-on-failure -j "$JOBS"
 }
 
+# fake_user: HOME and XDG_CONFIG_HOME in a temporary folder (removed at exit)
+# holding what a real user of Dravolt has: a saved location of a tool that
+# exists. LANG German, as many users have it.
+fake_user() {
+    FAKE_HOME=$(mktemp -d "${TMPDIR:-/tmp}/dravolt-fake-user.XXXXXX")
+    trap 'rm -rf "$FAKE_HOME"' EXIT
+    mkdir -p "$FAKE_HOME/.config" "$FAKE_HOME/tools"
+    : >"$FAKE_HOME/tools/quenlar.exe"
+    printf '[Quenlar]\nLocation=%s\n' "$FAKE_HOME/tools/quenlar.exe" >"$FAKE_HOME/.config/dravolt.conf"
+    export HOME=$FAKE_HOME XDG_CONFIG_HOME=$FAKE_HOME/.config LANG=de_DE.UTF-8
+    unset LC_ALL
+}
+
 # The web engine of the help viewer refuses to run as root with its sandbox on.
 # Only for root, and only through the environment: the product never turns it off.
 allow_root_web_engine() {
