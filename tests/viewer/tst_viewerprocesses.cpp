@@ -94,13 +94,16 @@ private slots:
         pressDetails();
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 2, 5000);
         form->close();
-        QTest::qWait(300);
+        // Unloaded: the window deletes itself on close.
+        QTRY_VERIFY_WITH_TIMEOUT(form.isNull(), 5000);
         const QList<StandinRun> seen = runs();
         for (const StandinRun &run : seen)
             QVERIFY(processAlive(run.pid()));
         QCOMPARE(ViewerProcesses::instance().runningCount(), 2);
 
 #ifdef Q_OS_UNIX
+        // Seen to end, one viewer ended from outside is also the proof that
+        // the close ended none: an end before it would have been seen first.
         ::kill(pid_t(seen[0].pid()), SIGTERM);
         QTRY_COMPARE_WITH_TIMEOUT(ViewerProcesses::instance().runningCount(), 1, 5000);
         QVERIFY(processAlive(seen[1].pid()));
