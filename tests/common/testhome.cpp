@@ -2,7 +2,8 @@
 // settings, caches or display of the user who runs it. Before main: a HOME of
 // its own in a temporary folder, the XDG folders under it, and Qt's test mode
 // for QStandardPaths (~/.qttest/...), so a saved tool location in the user's
-// ~/.config/dravolt.conf changes nothing. Programs a test starts inherit it.
+// ~/.config/dravolt.conf changes nothing; the offscreen platform without the
+// user's display. Programs a test starts inherit all of it.
 #include <QByteArray>
 #include <QDir>
 #include <QStandardPaths>
@@ -21,8 +22,15 @@ struct TestHome
         for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
             qunsetenv(name);
         // Windows of the tests go offscreen unless a platform is asked for.
+        // Offscreen, nothing may reach the user's display either: given a
+        // DISPLAY, that platform draws through its X server's OpenGL, which
+        // the web engine does not survive.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+            qunsetenv("DISPLAY");
+            qunsetenv("WAYLAND_DISPLAY");
+        }
         QStandardPaths::setTestModeEnabled(true);
     }
 };
