@@ -11,7 +11,9 @@ QProcess *start(QObject *owner, const QString &program, const QStringList &argum
     process->setProgram(program);
     process->setArguments(arguments);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setInputChannelMode(QProcess::ForwardedInputChannel);
+    // Not Dravolt's own input: a Dravolt started from a shell would hand that
+    // shell's input to a program in another session.
+    process->setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_UNIX
     if (inChild)
         process->setChildProcessModifier(inChild);

@@ -11,12 +11,13 @@ class QProcess;
 
 namespace ChildProcess {
 
-// Starts the program without pipes (it shares Dravolt's standard channels, so
-// it loses nothing when Dravolt ends) and waits only until it runs. The
-// process object belongs to `owner` and must not be deleted while the program
-// runs: deleting a running QProcess kills it. Returns null, with the system's
-// reason in *error, when the program could not be started. `inChild` (Unix)
-// runs in the child just before the program.
+// Starts the program without pipes (it shares Dravolt's standard output and
+// error, so it loses nothing when Dravolt ends; its input is the null device)
+// and waits only until it runs. The process object belongs to `owner` and
+// must not be deleted while the program runs: deleting a running QProcess
+// kills it. Returns null, with the system's reason in *error, when the
+// program could not be started. `inChild` (Unix) runs in the child just
+// before the program.
 QProcess *start(QObject *owner, const QString &program, const QStringList &arguments,
                 QString *error, const std::function<void()> &inChild = {});
 

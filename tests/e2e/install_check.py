@@ -179,7 +179,7 @@ class InstalledPrograms(unittest.TestCase):
         self.env = dict(os.environ)
         for name in ("DISPLAY", "WAYLAND_DISPLAY", "QT_LINUX_ACCESSIBILITY_ALWAYS_ON"):
             self.env.pop(name, None)
-        self.env.update(QT_QPA_PLATFORM="offscreen", XDG_CONFIG_HOME=self.folder,
+        self.env.update(QT_QPA_PLATFORM="offscreen", HOME=self.folder, XDG_CONFIG_HOME=self.folder,
                         # Qt reports each window it paints: the proof that it is on screen.
                         QT_LOGGING_RULES="qt.widgets.painting=true", QT_FORCE_STDERR_LOGGING="1")
 

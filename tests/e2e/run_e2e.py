@@ -142,10 +142,14 @@ def outside(options, rest):
         # Every temporary file of the run lies in scratch, removed at the end.
         temporary = os.path.join(scratch, "tmp")
         os.mkdir(temporary)
+        # A user of its own: nothing of the real user's home is read.
+        home = os.path.join(scratch, "home")
+        os.mkdir(home)
         env = dict(os.environ)
-        for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "SESSION_MANAGER"):
+        for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "SESSION_MANAGER",
+                     "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"):
             env.pop(name, None)
-        env.update(DISPLAY=display, XDG_RUNTIME_DIR=runtime, TMPDIR=temporary, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
+        env.update(HOME=home, DISPLAY=display, XDG_RUNTIME_DIR=runtime, TMPDIR=temporary, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
                    QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                    LC_ALL="C.UTF-8")
         command = ["dbus-run-session", "--", "/usr/bin/python3", os.path.abspath(__file__), "--inside",

@@ -8,6 +8,7 @@
 #include "frmQuenlar.h"
 #include "helppages.h"
 #include "modalcatcher.h"
+#include "settle.h"
 #include "standinlog.h"
 #include "twips.h"
 #include "version.h"
@@ -27,6 +28,9 @@
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
+
+#include <functional>
+#include <memory>
 
 #ifdef Q_OS_UNIX
 #include <csignal>
@@ -558,10 +562,15 @@ private slots:
 
         control<QPushButton>(w, "cmdCloseFileInfo")->click();
         processDeletions();
-        QTest::qWait(200);
+        QVERIFY(!shared(QStringLiteral("frmFileInfo")));
         QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
-        for (const StandinRun &run : runs)
-            QVERIFY(processAlive(run.pid()));
+#ifdef Q_OS_UNIX
+        // Seen to end, one viewer ended from outside is also the proof that
+        // the close ended none: an end before it would have been seen first.
+        ::kill(pid_t(runs[0].pid()), SIGTERM);
+        QTRY_COMPARE_WITH_TIMEOUT(ViewerProcesses::instance().runningCount(), 2, 5000);
+        QVERIFY(processAlive(runs[1].pid()) && processAlive(runs[2].pid()));
+#endif
     }
 
     // Without the viewer, "More" and the switches' "Details" open the installed
@@ -612,7 +621,7 @@ private slots:
             QTest::mouseClick(t, Qt::LeftButton, {}, QPoint(5, 5));
             QTest::mouseDClick(t, Qt::LeftButton, {}, QPoint(5, 5));
         }
-        QTest::qWait(100);
+        QVERIFY(runPostedEvents());
         QCOMPARE(QApplication::topLevelWidgets(), before);
         QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
         QVERIFY(catcher.boxes.isEmpty());
@@ -664,20 +673,31 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(helpOpened(), 1, 5000);
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
+        // Each step runs when the windows of the step before are gone, and
+        // only while the program is still running.
         QStringList seen;
-        QTimer::singleShot(0, form, [&] { pressCloseBox(form); });
-        // Each step runs only while the program is still running.
-        QTimer::singleShot(300, [&] {
+        const auto afterDeletion = [](QObject *window, const std::function<void()> &step) {
+            QObject::connect(window, &QObject::destroyed, qApp,
+                             [step] { QMetaObject::invokeMethod(qApp, step, Qt::QueuedConnection); });
+        };
+        afterDeletion(form, [&] {
             seen << QStringLiteral("main closed: %1").arg(form.isNull() && !frmQuenlar::instance());
             for (const QPointer<QWidget> &w : windows)
                 seen << QStringLiteral("%1 open: %2").arg(w->objectName()).arg(w->isVisible());
+            int closing = 2;
+            const auto lastStep = [&, closing]() mutable {
+                if (--closing > 0)
+                    return;
+                seen << QStringLiteral("last window closed: %1").arg(lastClosed.count());
+                pressCloseBox(windows[1]);
+            };
+            auto shared = std::make_shared<std::function<void()>>(lastStep);
+            afterDeletion(windows[0], [shared] { (*shared)(); });
+            afterDeletion(windows[2], [shared] { (*shared)(); });
             pressCloseBox(windows[0]);
             control<QPushButton>(windows[2], "Command1")->click();
         });
-        QTimer::singleShot(600, [&] {
-            seen << QStringLiteral("last window closed: %1").arg(lastClosed.count());
-            pressCloseBox(windows[1]);
-        });
+        QTimer::singleShot(0, form, [&] { pressCloseBox(form); });
         QVERIFY2(runUntilQuit(), "the program did not end with its last window");
         QCOMPARE(seen, QStringList({"main closed: 1", "frmProgramInfo open: 1", "frmFileInfo open: 1",
                                     "frmAboutHelp open: 1", "last window closed: 0"}));

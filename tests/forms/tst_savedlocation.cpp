@@ -9,6 +9,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -87,6 +88,9 @@ private:
 private slots:
     void initTestCase()
     {
+        // This test follows the product's own lookup of $XDG_CONFIG_HOME,
+        // pointed at a folder of its own in init(); HOME is the test's already.
+        QStandardPaths::setTestModeEnabled(false);
         FormStyle::applyDesignFont();
         QVERIFY(tools.isValid());
         tool = tools.filePath(QStringLiteral("quenlar.exe"));

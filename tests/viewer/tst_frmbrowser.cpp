@@ -5,6 +5,7 @@
 #include "frmBrowser.h"
 #include "httpresponder.h"
 #include "modalcatcher.h"
+#include "settle.h"
 #include "webenginetest.h"
 
 #include <QApplication>
@@ -45,6 +46,21 @@ private:
     static void followLink(frmBrowser *viewer)
     {
         browser(viewer)->page()->runJavaScript(QStringLiteral("document.getElementById('next').click();"));
+    }
+    // What the viewers under test requested, asked without a fixed wait: a
+    // viewer made after them loads a page of its own to the end; the one
+    // engine sends requests in the order they were made, so one made earlier
+    // has reached the server by then.
+    QStringList requestedBeforeBarrier()
+    {
+        frmBrowser *barrier = newViewer(server.address(QStringLiteral("/barrier.html")));
+        barrier->show();
+        if (!QTest::qWaitFor([barrier] { return barrier->windowTitle() == QLatin1String("Not found"); }, 10000))
+            qWarning("the barrier page did not load");
+        QStringList paths = server.requestedPaths();
+        paths.removeAll(QStringLiteral("/barrier.html"));
+        paths.removeAll(QStringLiteral("/favicon.ico"));
+        return paths;
     }
     static bool anyMessageBox()
     {
@@ -87,8 +103,8 @@ private slots:
                  server.address(QStringLiteral("/first.html")));
         QVERIFY(!timer(viewer)->isActive());
         QCOMPARE(timer(viewer)->interval(), 5);
-        QTest::qWait(200);
-        QVERIFY(server.requests.isEmpty());
+        QCOMPARE(requestedBeforeBarrier(), QStringList());
+        server.requests.clear();
 
         // Fixed client size, close box only, not in the taskbar, the icon.
         QCOMPARE(viewer->minimumSize(), QSize(461, 343));
@@ -118,7 +134,6 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("First page"), 5000);
         // The first idle tick stops the timer for good.
         QTRY_VERIFY_WITH_TIMEOUT(!timer(viewer)->isActive(), 1000);
-        QTest::qWait(100);
         QCOMPARE(viewer->windowTitle(), QStringLiteral("First page"));
         QCOMPARE(captions.first(), QStringLiteral("Working..."));
         QCOMPARE(captions.last(), QStringLiteral("First page"));
@@ -156,8 +171,10 @@ private slots:
         QStringList captions;
         frmBrowser *viewer = newViewer(QString(), &captions);
         viewer->show();
-        QTest::qWait(500);
-        QVERIFY(server.requests.isEmpty());
+        // The load step (posted by the showing) has run and started nothing.
+        QVERIFY(runPostedEvents());
+        QVERIFY(browser(viewer)->isVisible());
+        QCOMPARE(requestedBeforeBarrier(), QStringList());
         QCOMPARE(viewer->windowTitle(), QString());
         QVERIFY(captions.isEmpty());
         QVERIFY(!timer(viewer)->isActive());
@@ -183,9 +200,8 @@ private slots:
         viewer->show();
         QTRY_VERIFY_WITH_TIMEOUT(timer(viewer)->isActive(), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!timer(viewer)->isActive(), 5000);
-        QTest::qWait(200);
         // The caption names what the engine shows: its error page for the host.
-        QCOMPARE(viewer->windowTitle(), QStringLiteral("127.0.0.1"));
+        QTRY_COMPARE_WITH_TIMEOUT(viewer->windowTitle(), QStringLiteral("127.0.0.1"), 5000);
         QVERIFY(!boxSeen);
         QVERIFY(catcher.boxes.isEmpty());
         QVERIFY(viewer->isVisible());

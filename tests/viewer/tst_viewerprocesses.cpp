@@ -10,6 +10,7 @@
 #include "viewerprocesses.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -20,6 +21,7 @@
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/types.h>
+#include <unistd.h>
 #endif
 
 class TestViewerProcesses : public QObject
@@ -92,16 +94,41 @@ private slots:
         pressDetails();
         QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 2, 5000);
         form->close();
-        QTest::qWait(300);
+        // Unloaded: the window deletes itself on close.
+        QTRY_VERIFY_WITH_TIMEOUT(form.isNull(), 5000);
         const QList<StandinRun> seen = runs();
         for (const StandinRun &run : seen)
             QVERIFY(processAlive(run.pid()));
         QCOMPARE(ViewerProcesses::instance().runningCount(), 2);
 
 #ifdef Q_OS_UNIX
+        // Seen to end, one viewer ended from outside is also the proof that
+        // the close ended none: an end before it would have been seen first.
         ::kill(pid_t(seen[0].pid()), SIGTERM);
         QTRY_COMPARE_WITH_TIMEOUT(ViewerProcesses::instance().runningCount(), 1, 5000);
         QVERIFY(processAlive(seen[1].pid()));
+#endif
+    }
+
+    // Started programs never read Dravolt's input (a shell's, when Dravolt
+    // was started from one): theirs is the null device. Dravolt's own input
+    // is a pipe here, so that a forwarded one would show.
+    void startedProgramsReadTheNullDevice()
+    {
+#ifndef Q_OS_LINUX
+        QSKIP("/proc is Linux only");
+#else
+        int ends[2];
+        QVERIFY(::pipe(ends) == 0);
+        const int savedInput = ::dup(STDIN_FILENO);
+        QVERIFY(::dup2(ends[0], STDIN_FILENO) == STDIN_FILENO);
+        pressDetails();
+        ::dup2(savedInput, STDIN_FILENO);
+        for (int fd : {savedInput, ends[0], ends[1]})
+            ::close(fd);
+        QTRY_COMPARE_WITH_TIMEOUT(runs().size(), 1, 5000);
+        const QString input = QStringLiteral("/proc/%1/fd/0").arg(runs().first().pid());
+        QCOMPARE(QFileInfo(input).symLinkTarget(), QStringLiteral("/dev/null"));
 #endif
     }
 
