@@ -5,11 +5,14 @@
 namespace ChildProcess {
 
 QProcess *start(QObject *owner, const QString &program, const QStringList &arguments,
-                QString *error, const std::function<void()> &inChild)
+                QString *error, const std::function<void()> &inChild,
+                const QProcessEnvironment &environment)
 {
     auto *process = new QProcess(owner);
     process->setProgram(program);
     process->setArguments(arguments);
+    if (!environment.isEmpty())
+        process->setProcessEnvironment(environment);
     process->setProcessChannelMode(QProcess::ForwardedChannels);
     // Not Dravolt's own input: a Dravolt started from a shell would hand that
     // shell's input to a program in another session.

@@ -1,6 +1,7 @@
 // Starting a program that may outlive Dravolt: the tool, a help viewer.
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -17,8 +18,9 @@ namespace ChildProcess {
 // must not be deleted while the program runs: deleting a running QProcess
 // kills it. Returns null, with the system's reason in *error, when the
 // program could not be started. `inChild` (Unix) runs in the child just
-// before the program.
+// before the program; a non-empty `environment` replaces Dravolt's own.
 QProcess *start(QObject *owner, const QString &program, const QStringList &arguments,
-                QString *error, const std::function<void()> &inChild = {});
+                QString *error, const std::function<void()> &inChild = {},
+                const QProcessEnvironment &environment = {});
 
 } // namespace ChildProcess

@@ -48,11 +48,14 @@ QString programPath(const QString &location)
     return QDir::toNativeSeparators(QFileInfo(location).absoluteFilePath());
 }
 
-bool startTool(const QString &program, const QStringList &arguments, QString *error)
+bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+               QString *error)
 {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
     // A new, normal, focused console window.
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags |= CREATE_NEW_CONSOLE;
@@ -108,7 +111,8 @@ QString programPath(const QString &location)
     return QDir::currentPath() + QLatin1Char('/') + location;
 }
 
-bool startTool(const QString &program, const QStringList &arguments, QString *error)
+bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+               QString *error)
 {
     // Not QProcess::startDetached: its two full forks copy the whole of
     // Dravolt's memory map, which doubles the time to the tool's start. One
@@ -117,7 +121,8 @@ bool startTool(const QString &program, const QStringList &arguments, QString *er
     // the process is collected when it ends, and its object is never deleted
     // while it runs, so ending Dravolt leaves the tool running.
     static QObject *const running = new QObject;
-    QProcess *process = ChildProcess::start(running, program, arguments, error, [] { ::setsid(); });
+    QProcess *process =
+        ChildProcess::start(running, program, arguments, error, [] { ::setsid(); }, environment);
     if (!process)
         return false;
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);

@@ -1,6 +1,7 @@
 // Everything that differs between Windows and the other platforms lives here.
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -17,7 +18,9 @@ QString programPath(const QString &location);
 // on Windows in a new, normal, focused console window, and returns without
 // waiting for it; the tool runs on when Dravolt ends. False, with the system's reason in *error,
 // when it could not be started.
-bool startTool(const QString &program, const QStringList &arguments, QString *error);
+// `environment`: empty for Dravolt's own.
+bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+               QString *error);
 
 // Where the per-user settings of an application are kept: a registry key
 // (Windows) or a file in the user's configuration folder.

@@ -5,6 +5,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifndef Q_OS_WIN
+#  include <clocale>
+#  include <cstring>
+#  include <langinfo.h>
+#  include <locale.h>
+#endif
+
 namespace ToolFile {
 
 namespace {
@@ -98,7 +105,7 @@ namespace Platform {
 // Windows starts its own programs, each console program in a console window.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 {
-    return {program, arguments, QString()};
+    return {program, arguments, {}, QString()};
 }
 
 #else
@@ -176,6 +183,29 @@ bool wineRuns32Bit(const QString &wine)
     return !has64;
 }
 
+QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment)
+{
+    const QString all = environment.value(QStringLiteral("LC_ALL"));
+    const QString ctype = environment.value(QStringLiteral("LC_CTYPE"));
+    const QString lang = environment.value(QStringLiteral("LANG"));
+    const QString effective = !all.isEmpty() ? all : !ctype.isEmpty() ? ctype : lang;
+    if (locale_t locale = newlocale(LC_CTYPE_MASK, effective.isEmpty() ? "C" : effective.toUtf8().constData(),
+                                    locale_t(nullptr))) {
+        const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
+        freelocale(locale);
+        if (utf8)
+            return {};
+    }
+    QProcessEnvironment changed = environment;
+    // LC_ALL would overrule LC_CTYPE: what it chose goes to LANG instead.
+    if (!all.isEmpty()) {
+        changed.remove(QStringLiteral("LC_ALL"));
+        changed.insert(QStringLiteral("LANG"), all);
+    }
+    changed.insert(QStringLiteral("LC_CTYPE"), QStringLiteral("C.UTF-8"));
+    return changed;
+}
+
 Terminal terminal()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -197,7 +227,7 @@ Terminal terminal()
 
 ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 {
-    ToolCommand command{program, arguments, QString()};
+    ToolCommand command{program, arguments, {}, QString()};
     const QFileInfo info(program);
     // A file that is not there (or is a folder) fails at the start, which
     // says so.
@@ -233,6 +263,7 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
             command.problem = ReasonNo32BitWine;
         command.arguments.prepend(program);
         command.program = wine;
+        command.environment = wineEnvironment(QProcessEnvironment::systemEnvironment());
         break;
     }
     }

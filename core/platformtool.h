@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -30,12 +31,14 @@ Kind classifyFile(const QString &path);
 
 namespace Platform {
 
-// How a tool is started: the program, its arguments, or why it cannot start.
+// How a tool is started: the program, its arguments and environment, or why
+// it cannot start.
 struct ToolCommand
 {
     QString program;
     QStringList arguments;
-    QString problem; // for the user: what is wrong and what mends it
+    QProcessEnvironment environment; // empty: Dravolt's own
+    QString problem;                 // for the user: what is wrong and what mends it
 };
 
 #ifndef Q_OS_WIN
@@ -44,6 +47,12 @@ struct ToolCommand
 QString wineProgram();
 // Whether that Wine has the 32-bit half it needs for i386 programs.
 bool wineRuns32Bit(const QString &wine);
+// The environment to run Wine in: Wine reads the texts it is given (the
+// tool's path, its arguments) in the character set of the locale, and Dravolt
+// passes them in UTF-8, so a locale of another character set, or one missing
+// from the system, is given a UTF-8 LC_CTYPE; the other categories stay the
+// user's. Empty when Dravolt's own environment does.
+QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment);
 
 // The terminal the desktop would use, and the option after which it takes the
 // command as separate arguments: x-terminal-emulator, else $TERMINAL, else the

@@ -27,7 +27,7 @@ Result start(const QString &toolLocation, const QStringList &arguments)
     if (!command.problem.isEmpty())
         return {false, command.problem};
     QString error;
-    if (Platform::startTool(command.program, command.arguments, &error))
+    if (Platform::startTool(command.program, command.arguments, command.environment, &error))
         return {true, QString()};
     return {false, failureReason(program, error)};
 }

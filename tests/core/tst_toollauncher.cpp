@@ -3,6 +3,7 @@
 #include "platformtool.h"
 #include "standinlog.h"
 #include "toollauncher.h"
+#include "testfiles.h"
 #include "windowsprogram.h"
 
 #include <QDir>
@@ -54,14 +55,9 @@ private:
     QTemporaryDir dir;
     QString log;
 
-    QString installStandin(const QString &relativePath)
+    QString installStandin(const QString &relativePath, const QString &standin = toolStandin())
     {
-        const QString target = dir.filePath(relativePath);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::remove(target);
-        if (!QFile::copy(toolStandin(), target))
-            qFatal("cannot copy the stand-in tool");
-        return target;
+        return copyFile(standin, dir.filePath(relativePath));
     }
 
     // A folder of programs to serve as the whole PATH: a terminal stand-in
@@ -70,8 +66,8 @@ private:
     {
         const QString bin = dir.filePath(QStringLiteral("bin-%1").arg(++pathFolders));
         QDir().mkpath(bin);
-        if (!terminalName.isEmpty() && !QFile::copy(QStringLiteral(TERMINAL_STANDIN), bin + '/' + terminalName))
-            qFatal("cannot copy the terminal stand-in");
+        if (!terminalName.isEmpty())
+            copyFile(QStringLiteral(TERMINAL_STANDIN), bin + '/' + terminalName);
         const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
         if (withWine && !QFile::link(wine, bin + QStringLiteral("/wine")))
             qFatal("cannot link wine");
@@ -228,23 +224,25 @@ private slots:
 
 #ifndef Q_OS_WIN
     // Through Wine, every text reaches the Windows program whole, and the
-    // source path it gets opens from inside Wine.
+    // source path it gets opens from inside Wine, whatever the user's locale.
+    void aWindowsToolRunsThroughWineWithEveryTextWhole_data()
+    {
+        QTest::addColumn<QByteArray>("locale");
+        QTest::newRow("UTF-8") << QByteArray("C.UTF-8");
+        QTest::newRow("ASCII") << QByteArray("C");
+        QTest::newRow("missing from the system") << QByteArray("xx_YY.UTF-8");
+    }
+
     void aWindowsToolRunsThroughWineWithEveryTextWhole()
     {
         if (const QString why = windowsSkipReason(); !why.isEmpty())
             QSKIP(qPrintable(why));
-        const QString tool = dir.filePath(QStringLiteral("my tools/Quenlar.EXE"));
-        QDir().mkpath(QFileInfo(tool).absolutePath());
-        QFile::remove(tool);
-        QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), tool));
-        const QString source = dir.filePath(QStringLiteral("my dir/tr ack ü.tga"));
-        QDir().mkpath(QFileInfo(source).absolutePath());
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("0123456");
-        f.close();
+        const QString tool = installStandin(QStringLiteral("my tools/Quenlar.EXE"), QStringLiteral(STANDIN_WINDOWS_TOOL));
+        const QString source = putFile(dir.filePath(QStringLiteral("my dir/tr ack ü.tga")), "0123456");
+        QFETCH(QByteArray, locale);
         ScopedEnvironment env;
         env.unset("DISPLAY"); // no terminal
+        env.set("LC_ALL", locale);
         const QStringList args{source, QStringLiteral("a \"b"), QStringLiteral("$x;&|"),
                                QStringLiteral("C:\\dir\\"), QString(), QStringLiteral("ßü 'q'")};
         const ToolLauncher::Result r = ToolLauncher::start(tool, args);
@@ -276,13 +274,8 @@ private slots:
             if (const QString why = windowsSkipReason(); !why.isEmpty())
                 QSKIP(qPrintable(why));
         }
-        const QString tool = windows ? dir.filePath(QStringLiteral("win/quenlar.exe"))
+        const QString tool = windows ? installStandin(QStringLiteral("win/quenlar.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL))
                                      : installStandin(QStringLiteral("native/quenlar.exe"));
-        if (windows) {
-            QDir().mkpath(QFileInfo(tool).absolutePath());
-            QFile::remove(tool);
-            QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), tool));
-        }
         const QString bin = makePathFolder(terminalName, windows);
         const QString terminalLog = dir.filePath(QStringLiteral("terminal.log"));
         QFile::remove(terminalLog);

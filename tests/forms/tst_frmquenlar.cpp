@@ -5,6 +5,7 @@
 #include "modalcatcher.h"
 #include "standinlog.h"
 #include "twips.h"
+#include "testfiles.h"
 #include "windowsprogram.h"
 
 #ifndef Q_OS_WIN
@@ -68,14 +69,9 @@ private:
         control<QLineEdit>("txtBaseFileName")->setText(QStringLiteral("trk"));
         control<QLineEdit>("txtStartIndex")->setText(QStringLiteral("000"));
     }
-    QString copyStandin(const QString &relative)
+    QString copyStandin(const QString &relative, const QString &standin = toolStandin())
     {
-        const QString target = dir.filePath(relative);
-        QDir().mkpath(QFileInfo(target).absolutePath());
-        QFile::remove(target);
-        if (!QFile::copy(toolStandin(), target))
-            qFatal("cannot copy the stand-in");
-        return target;
+        return copyFile(standin, dir.filePath(relative));
     }
 
 private slots:
@@ -439,16 +435,8 @@ private slots:
         if (QStringLiteral(STANDIN_WINDOWS_TOOL).isEmpty() || !qEnvironmentVariableIsSet("WINEPREFIX")
             || Platform::wineProgram().isEmpty())
             QSKIP("no Wine, no WINEPREFIX of the test run's own, or no Windows stand-in");
-        const QString windowsTool = dir.filePath(QStringLiteral("win tools/QUENLAR.exe"));
-        QDir().mkpath(QFileInfo(windowsTool).absolutePath());
-        QFile::remove(windowsTool);
-        QVERIFY(QFile::copy(QStringLiteral(STANDIN_WINDOWS_TOOL), windowsTool));
-        const QString spacedSource = dir.filePath(QStringLiteral("my pictures/tr ack.tga"));
-        QDir().mkpath(QFileInfo(spacedSource).absolutePath());
-        QFile f(spacedSource);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("TGA!");
-        f.close();
+        const QString windowsTool = copyStandin(QStringLiteral("win tools/QUENLAR.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL));
+        const QString spacedSource = putFile(dir.filePath(QStringLiteral("my pictures/tr ack.tga")), "TGA!");
         ScopedEnvironment env;
         env.unset("DISPLAY"); // no terminal window here; the terminal has tests of its own
 
@@ -492,12 +480,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, withWine);
         QFETCH(QString, reason);
-        const QString broken = dir.filePath(QStringLiteral("broken/quenlar.exe"));
-        QDir().mkpath(QFileInfo(broken).absolutePath());
-        QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate)); // not executable
-        f.write(content);
-        f.close();
+        const QString broken = putFile(dir.filePath(QStringLiteral("broken/quenlar.exe")), content); // not executable
         ScopedEnvironment env;
         if (!withWine) {
             env.set("PATH", QFile::encodeName(dir.filePath(QStringLiteral("broken"))));
