@@ -76,11 +76,12 @@ build_dravolt() {
 
 # run_sanitized_tests: the tests again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in a build of their own (leaks are reported at
-# exit). Without the help viewer: the web engine trips AddressSanitizer inside
-# its own code, whatever the viewer does.
+# exit). With the viewer program, so that Dravolt's side of the viewers is
+# the product's, but without the tests that run the web engine: it trips
+# AddressSanitizer inside its own code, whatever the viewer does.
 SANITIZE_BUILD_DIR=${DRAVOLT_SANITIZE_BUILD_DIR:-$ROOT/build-asan}
 run_sanitized_tests() {
-    build_dravolt "$SANITIZE_BUILD_DIR" -DDRAVOLT_SANITIZE=ON -DDRAVOLT_BUILD_VIEWER=OFF
+    build_dravolt "$SANITIZE_BUILD_DIR" -DDRAVOLT_SANITIZE=ON
     echo "Tests under AddressSanitizer and UndefinedBehaviorSanitizer:"
     ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
         ctest --test-dir "$SANITIZE_BUILD_DIR" --output-on-failure -j "$JOBS"
