@@ -129,6 +129,14 @@ int main(int argc, char *argv[])
         const int null = open("/dev/null", O_WRONLY);
         dup2(null, STDOUT_FILENO);
         close(null);
+        // Started as Dravolt starts a tool: a session of its own, input from
+        // the null device.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
         char step[64];
         while (std::fgets(step, sizeof step, stdin)) {
             const bool press = QByteArray(step).trimmed() == "press";
@@ -136,7 +144,7 @@ int main(int argc, char *argv[])
             pid_t pid = 0;
             if (press)
                 QTest::mouseClick(slice, Qt::LeftButton);
-            else if (posix_spawn(&pid, direct[0], nullptr, nullptr, direct.data(), environ) != 0)
+            else if (posix_spawn(&pid, direct[0], &actions, &attributes, direct.data(), environ) != 0)
                 return 1;
             std::fprintf(answers, "%s %lld %lld\n", press ? "press" : "direct", static_cast<long long>(t0),
                          static_cast<long long>(monotonicNs()));
