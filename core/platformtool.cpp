@@ -185,6 +185,11 @@ bool wineRuns32Bit(const QString &wine)
 
 QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment)
 {
+    QProcessEnvironment changed = environment;
+    // Wine's own diagnostics would fill the tool's window; a user who asks
+    // for them with WINEDEBUG still gets them.
+    if (!changed.contains(QStringLiteral("WINEDEBUG")))
+        changed.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     const QString all = environment.value(QStringLiteral("LC_ALL"));
     const QString ctype = environment.value(QStringLiteral("LC_CTYPE"));
     const QString lang = environment.value(QStringLiteral("LANG"));
@@ -194,9 +199,8 @@ QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment)
         const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, locale), "UTF-8") == 0;
         freelocale(locale);
         if (utf8)
-            return {};
+            return changed;
     }
-    QProcessEnvironment changed = environment;
     // LC_ALL would overrule LC_CTYPE: what it chose goes to LANG instead.
     if (!all.isEmpty()) {
         changed.remove(QStringLiteral("LC_ALL"));

@@ -47,11 +47,12 @@ struct ToolCommand
 QString wineProgram();
 // Whether that Wine has the 32-bit half it needs for i386 programs.
 bool wineRuns32Bit(const QString &wine);
-// The environment to run Wine in: Wine reads the texts it is given (the
+// The environment to run Wine in. Wine reads the texts it is given (the
 // tool's path, its arguments) in the character set of the locale, and Dravolt
 // passes them in UTF-8, so a locale of another character set, or one missing
 // from the system, is given a UTF-8 LC_CTYPE; the other categories stay the
-// user's. Empty when Dravolt's own environment does.
+// user's. Wine's own diagnostics are off unless WINEDEBUG asks for them, so
+// the tool's window shows what the tool prints.
 QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment);
 
 // The terminal the desktop would use, and the option after which it takes the

@@ -253,6 +253,33 @@ private slots:
         QCOMPARE(run.sourceSize, 7);
     }
 
+    // Wine's environment: UTF-8 texts whatever the locale, its own
+    // diagnostics off unless asked for; nothing else changes.
+    void wineGetsUtf8AndNoDiagnostics_data()
+    {
+        QTest::addColumn<QStringList>("given");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("UTF-8") << QStringList{"LANG=C.UTF-8", "HOME=/h"}
+                               << QStringList{"HOME=/h", "LANG=C.UTF-8", "WINEDEBUG=-all"};
+        QTest::newRow("diagnostics asked for") << QStringList{"LANG=C.UTF-8", "WINEDEBUG=+relay"}
+                                               << QStringList{"LANG=C.UTF-8", "WINEDEBUG=+relay"};
+        QTest::newRow("ASCII in LC_ALL") << QStringList{"LC_ALL=C", "LANG=de_DE.UTF-8"}
+                                         << QStringList{"LANG=C", "LC_CTYPE=C.UTF-8", "WINEDEBUG=-all"};
+        QTest::newRow("none") << QStringList{} << QStringList{"LC_CTYPE=C.UTF-8", "WINEDEBUG=-all"};
+    }
+
+    void wineGetsUtf8AndNoDiagnostics()
+    {
+        QFETCH(QStringList, given);
+        QFETCH(QStringList, expected);
+        QProcessEnvironment environment;
+        for (const QString &entry : given)
+            environment.insert(entry.section('=', 0, 0), entry.section('=', 1));
+        QStringList result = Platform::wineEnvironment(environment).toStringList();
+        result.sort();
+        QCOMPARE(result, expected);
+    }
+
     // The terminal takes the command as separate arguments after its command
     // option, and the command runs.
     void theToolRunsInATerminalWindow_data()
