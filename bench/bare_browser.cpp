@@ -1,16 +1,18 @@
-// The floor for the help viewer: a bare web view window of the viewer's size
-// that loads the address given and shows the page's title as its caption.
+// The floor for the help viewer: a bare rich-text browser window of the
+// viewer's size that loads the file given and shows the page's title as its
+// caption.
 #include <QApplication>
-#include <QWebEngineView>
+#include <QTextBrowser>
+#include <QUrl>
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QWebEngineView view;
+    QTextBrowser view;
     view.resize(461, 343);
-    QObject::connect(&view, &QWebEngineView::titleChanged, &view, &QWidget::setWindowTitle);
-    view.load(QUrl(QApplication::arguments().value(1)));
+    QObject::connect(&view, &QTextBrowser::sourceChanged, &view,
+                     [&view] { view.setWindowTitle(view.documentTitle()); });
     view.show();
+    view.setSource(QUrl::fromLocalFile(QApplication::arguments().value(1)));
     return app.exec();
 }

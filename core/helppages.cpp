@@ -9,7 +9,6 @@ namespace HelpPages {
 
 namespace {
 QString folderOverride;
-const QString PagesPath = QStringLiteral("/kvrg/quenlar/");
 } // namespace
 
 QString installedFolder()
@@ -19,7 +18,7 @@ QString installedFolder()
     const QString program = QCoreApplication::applicationDirPath();
     for (const QString &candidate : {program + QStringLiteral("/help"),
                                      program + QStringLiteral("/../share/doc/dravolt/help")}) {
-        if (QFileInfo(candidate + PagesPath).isDir())
+        if (QFileInfo(candidate + pagesPath()).isDir())
             return QDir::cleanPath(candidate);
     }
     return QString();
@@ -30,16 +29,21 @@ void setInstalledFolder(const QString &folder)
     folderOverride = folder;
 }
 
+bool isProjectAddress(const QUrl &address)
+{
+    return address.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) == 0
+           && address.host().compare(QLatin1String(Version::WebHost), Qt::CaseInsensitive) == 0
+           && (address.port() == -1 || address.port() == 80) && address.path().startsWith(pagesPath());
+}
+
 QString installedFile(const QUrl &address)
 {
-    if (address.scheme().compare(QLatin1String("http"), Qt::CaseInsensitive) != 0
-        || address.host().compare(QLatin1String(Version::WebHost), Qt::CaseInsensitive) != 0
-        || (address.port() != -1 && address.port() != 80))
+    if (!isProjectAddress(address))
         return QString();
     // Decoded first, so that "%2e%2e" is resolved like ".."; no backslash or
     // colon, which Windows would read as a separator, a drive or a stream.
     const QString path = QDir::cleanPath(address.path(QUrl::FullyDecoded));
-    if (!path.startsWith(PagesPath) || path.contains(QChar(0)) || path.contains(QLatin1Char('\\'))
+    if (!path.startsWith(pagesPath()) || path.contains(QChar(0)) || path.contains(QLatin1Char('\\'))
         || path.contains(QLatin1Char(':')))
         return QString();
     const QString folder = installedFolder();

@@ -9,10 +9,12 @@ class QUrl;
 
 namespace HelpPages {
 
-// "http://" + host + "/kvrg/quenlar/": the project's page, as About shows it.
+// The folder of the help pages on the project's web host.
+inline QString pagesPath() { return QStringLiteral("/kvrg/quenlar/"); }
+// "http://" + host + pagesPath(): the project's page, as About shows it.
 inline QString projectAddress()
 {
-    return QStringLiteral("http://") + QLatin1String(Version::WebHost) + QStringLiteral("/kvrg/quenlar/");
+    return QStringLiteral("http://") + QLatin1String(Version::WebHost) + pagesPath();
 }
 // The main guide page, opened by the switches' Details button.
 inline QString guideAddress() { return projectAddress() + QStringLiteral("dravolt.html"); }
@@ -27,10 +29,14 @@ QString installedFolder();
 // For tests: look in this folder instead; an empty text restores the default.
 void setInstalledFolder(const QString &folder);
 
-// The installed file that answers an address under projectAddress() (http, the
-// web host in any case, a path below /kvrg/quenlar/ once "." and ".." are
-// resolved), or "" for any other address and for a path with no such file.
-// The answer never lies outside the installed folder.
+// Whether the address is the project's: http, the web host in any letter
+// case, port 80, a path below /kvrg/quenlar/ as written. Such addresses are
+// answered from the installed copy; any other is left to the system's browser.
+bool isProjectAddress(const QUrl &address);
+
+// The installed file that answers a project address (once "." and ".." are
+// resolved, still below /kvrg/quenlar/), or "" for any other address and for
+// a path with no such file. The answer never lies outside the installed folder.
 QString installedFile(const QUrl &address);
 
 } // namespace HelpPages

@@ -69,11 +69,6 @@ bool startTool(const QString &program, const QStringList &arguments, const QProc
     return false;
 }
 
-QString viewerProgramName()
-{
-    return QStringLiteral("dravolt-viewer.exe");
-}
-
 QString settingsStorePath(const QString &application)
 {
     return QStringLiteral("HKEY_CURRENT_USER\\Software\\") + application;
@@ -127,11 +122,6 @@ bool startTool(const QString &program, const QStringList &arguments, const QProc
         return false;
     QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
     return true;
-}
-
-QString viewerProgramName()
-{
-    return QStringLiteral("dravolt-viewer");
 }
 
 QString settingsStorePath(const QString &application)

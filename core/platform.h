@@ -27,7 +27,4 @@ bool startTool(const QString &program, const QStringList &arguments, const QProc
 QString settingsStorePath(const QString &application);
 bool settingsStoreIsFile();
 
-// File name of the help viewer program, which lies beside the executable.
-QString viewerProgramName();
-
 } // namespace Platform

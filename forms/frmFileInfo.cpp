@@ -36,5 +36,5 @@ frmFileInfo::~frmFileInfo() = default;
 void frmFileInfo::cmdUniqueFileNamesClick()
 {
     // A new viewer at every press; it lives on when this window closes.
-    HelpViewer::open(this, HelpPages::uniqueNamesAddress());
+    HelpViewer::open(HelpPages::uniqueNamesAddress());
 }

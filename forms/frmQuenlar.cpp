@@ -211,7 +211,7 @@ void frmQuenlar::cmdAboutHelpClick()
 
 void frmQuenlar::cmdDetailsSwitchesClick()
 {
-    HelpViewer::open(this, HelpPages::guideAddress());
+    HelpViewer::open(HelpPages::guideAddress());
 }
 
 void frmQuenlar::cmdExitClick()

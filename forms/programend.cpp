@@ -1,15 +1,13 @@
 #include "programend.h"
 
-#include "viewerprocesses.h"
-
 #include <QApplication>
 
 namespace ProgramEnd {
 
 void endProgram()
 {
+    // Every window of the program, help viewers included.
     QApplication::closeAllWindows();
-    ViewerProcesses::instance().endAll();
     QCoreApplication::quit();
 }
 

@@ -1,6 +1,6 @@
 // Reading what a stand-in recorded: one line per start, a number and then the
 // arguments, separated by 0x1F. The tool stand-in (standin/quenlar.cpp) writes
-// its start time, the viewer stand-in (viewer/standin_viewer.cpp) its pid.
+// its start time.
 #pragma once
 
 #include <QByteArray>
@@ -8,17 +8,11 @@
 #include <QList>
 #include <QStringList>
 
-#ifdef Q_OS_UNIX
-#  include <csignal>
-#  include <sys/types.h>
-#endif
 
 struct StandinRun
 {
-    qint64 number = 0; // the tool: steady-clock start in ns; a viewer: its process id
+    qint64 number = 0; // steady-clock start in ns
     QStringList arguments;
-
-    qint64 pid() const { return number; }
 };
 
 inline QList<StandinRun> readStandinLog(const QString &path)
@@ -125,15 +119,4 @@ inline QList<ToolRun> readToolLog(const QString &path)
     }
 #endif
     return runs;
-}
-
-// Whether a process is still there (always true where that cannot be told).
-inline bool processAlive(qint64 pid)
-{
-#ifdef Q_OS_UNIX
-    return ::kill(pid_t(pid), 0) == 0;
-#else
-    Q_UNUSED(pid);
-    return true;
-#endif
 }

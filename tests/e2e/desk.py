@@ -2,6 +2,7 @@
 controls are found through AT-SPI by role and accessible name, buttons are
 pressed through their AT-SPI actions, keys are typed with xdotool into the
 window that has the X focus."""
+import ctypes
 import os
 import re
 import shutil
@@ -12,7 +13,7 @@ import unittest
 import pyatspi
 from gi.repository import Atspi
 
-from support import child_pids, end_pid, end_process, wait_for
+from support import end_process, wait_for
 
 # Set by the runner: prefix (installed Dravolt), standin (the stand-in
 # Quenlar.exe), windows_standin (the Windows stand-in, or ""), pages (folder
@@ -142,6 +143,26 @@ class Keyboard:
             return None
         return wait_for(look, f"the X window of {describe(window)}")
 
+    def close_box(self, window):
+        """Closes the window as its title bar's close box does: the window
+        manager's WM_DELETE_WINDOW message to the program."""
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = (ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int)
+        x11.XSendEvent.argtypes = (ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_char_p)
+        display = x11.XOpenDisplay(None)
+        wid = int(self.x_window(window))
+        event = ctypes.create_string_buffer(192)        # an XClientMessageEvent
+        ctypes.c_int.from_buffer(event, 0).value = 33   # ClientMessage
+        ctypes.c_ulong.from_buffer(event, 32).value = wid
+        ctypes.c_ulong.from_buffer(event, 40).value = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+        ctypes.c_int.from_buffer(event, 48).value = 32
+        ctypes.c_long.from_buffer(event, 56).value = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+        x11.XSendEvent(display, wid, 0, 0, event)
+        x11.XCloseDisplay.argtypes = (ctypes.c_void_p,)
+        x11.XCloseDisplay(display)
+
     def focus(self, window):
         xdotool("windowfocus", "--sync", self.x_window(window))
         wait_for(lambda: has_state(window, pyatspi.STATE_ACTIVE), f"{describe(window)} to be active")
@@ -158,8 +179,7 @@ class Keyboard:
 class DravoltCase(unittest.TestCase):
     """Each test gets a fresh user (its own settings folder), a work folder
     that the file dialogs open on, a copy of the stand-in tool and a log of
-    the tool's runs; Dravolt is started on demand and ended afterwards, with
-    every help viewer it left."""
+    the tool's runs; Dravolt is started on demand and ended afterwards."""
 
     def setUp(self):
         self.root = tempfile.mkdtemp(prefix="dravolt-e2e-")
@@ -172,18 +192,11 @@ class DravoltCase(unittest.TestCase):
         shutil.copy2(CONFIG["standin"], self.tool)
         self.tool_log = os.path.join(self.root, "quenlar-runs.log")
         self.programs = []
-        self.viewer_pids = set()
         self.addCleanup(self._end_everything)
 
     def _end_everything(self):
         for program in reversed(self.programs):
-            # Help viewers are Dravolt's children; they outlive it unless ended.
-            self.viewer_pids.update(child_pids(program.pid))
             program.end()
-        viewer = os.path.join(CONFIG["prefix"], "bin", "dravolt-viewer").encode()
-        for pid in self.viewer_pids:
-            if _command_line(pid).startswith(viewer):  # not a reused id
-                end_pid(pid)
         shutil.rmtree(self.root, ignore_errors=True)
 
     def environment(self, terminal=None):
@@ -347,30 +360,8 @@ class DravoltCase(unittest.TestCase):
             f.write(b"\0" * 18)
         return path
 
-    def viewers(self, count):
-        """Waits for `count` help viewers of this Dravolt on the accessibility
-        bus; returns their top-level windows, oldest first."""
-        def look():
-            pids = sorted(child_pids(self.dravolt.pid))
-            self.viewer_pids.update(pids)
-            if len(pids) != count:
-                return None
-            apps = {app.get_process_id(): app for app in children(pyatspi.Registry.getDesktop(0))}
-            windows = []
-            for pid in pids:
-                app = apps.get(pid)
-                # The web engine adds a hidden window of its own.
-                tops = [w for w in children(app) if w.getRole() in TOP_LEVEL_ROLES and showing(w)] if app else []
-                if len(tops) != 1:
-                    return None
-                windows.append((pid, tops[0]))
-            return windows
-        return wait_for(look, f"{count} help viewer(s)")
-
-
-def _command_line(pid):
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            return f.read()
-    except (FileNotFoundError, ProcessLookupError):
-        return b""
+    def viewers(self):
+        """The help viewers on screen: windows of Dravolt's own that are
+        neither the main window nor an information window."""
+        others = {"Dravolt", "Location Details", "File Info Details", "About"}
+        return [w for w in self.dravolt.windows() if showing(w) and w.name not in others]

@@ -1,15 +1,12 @@
 #!/usr/bin/python3
 """Installs Dravolt into a fresh prefix and checks what a Linux desktop finds
-there; then starts the installed programs on the offscreen platform: Dravolt
-must paint its main window; the viewer, with the installed tree moved to a
-folder of its own and no network, must paint its window and read the guide
-from the pages installed with it.
+there; then starts the installed program on the offscreen platform: Dravolt
+must paint its main window.
 
     install_check.py --build DIR --prefix DIR --host HELP_HOST
 """
 import argparse
 import configparser
-import ctypes
 import os
 import re
 import shutil
@@ -22,10 +19,9 @@ import xml.etree.ElementTree as ET
 import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from support import APP_ID, closed_port, end_process, wait_for, web_engine_environment  # noqa: E402
+from support import APP_ID, end_process, wait_for  # noqa: E402
 
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
-GUIDE_PATH = "/kvrg/quenlar/dravolt.html"
 OPTIONS = None
 
 
@@ -66,26 +62,6 @@ def grey_pixels(png):
     return b"".join(rows)
 
 
-class OpenWatch:
-    """Tells whether a file has been opened since the watch began (inotify)."""
-    IN_OPEN, IN_NONBLOCK = 0x20, 0o4000
-
-    def __init__(self, path):
-        libc = ctypes.CDLL(None, use_errno=True)
-        self.fd = libc.inotify_init1(self.IN_NONBLOCK)
-        if self.fd < 0 or libc.inotify_add_watch(self.fd, path.encode(), self.IN_OPEN) < 0:
-            raise OSError(ctypes.get_errno(), "inotify on " + path)
-
-    def opened(self):
-        try:
-            return len(os.read(self.fd, 4096)) > 0
-        except BlockingIOError:
-            return False
-
-    def close(self):
-        os.close(self.fd)
-
-
 class OutputWatch:
     """Collects a child's standard error in a file, to be searched while it runs."""
 
@@ -105,21 +81,16 @@ class InstalledLayout(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.prefix = OPTIONS.prefix
-        cls.viewer_built = os.path.exists(os.path.join(OPTIONS.build, "bin", "dravolt-viewer"))
 
     def path(self, *parts):
         return os.path.join(self.prefix, *parts)
 
-    def test_programs_lie_side_by_side_in_bin(self):
+    def test_program_is_in_bin(self):
         dravolt = self.path("bin", "dravolt")
         self.assertTrue(os.access(dravolt, os.X_OK), dravolt)
-        if self.viewer_built:
-            # Dravolt looks for the viewer beside its own executable.
-            self.assertTrue(os.access(self.path("bin", "dravolt-viewer"), os.X_OK))
-        # The windows tell the desktop which launcher entry they belong to.
-        for program in ("dravolt", "dravolt-viewer") if self.viewer_built else ("dravolt",):
-            with open(self.path("bin", program), "rb") as f:
-                self.assertIn(APP_ID.encode("ascii"), f.read(), "no desktop file name in " + program)
+        # Its windows tell the desktop which launcher entry they belong to.
+        with open(dravolt, "rb") as f:
+            self.assertIn(APP_ID.encode("ascii"), f.read(), "no desktop file name in dravolt")
 
     def test_launcher_entry_names_the_installed_program_and_icon(self):
         desktop = self.path("share", "applications", APP_ID + ".desktop")
@@ -202,24 +173,6 @@ class InstalledPrograms(unittest.TestCase):
     def test_dravolt_opens_its_main_window(self):
         self.start(os.path.join(OPTIONS.prefix, "bin", "dravolt"))
         self.wait_painted("frmQuenlar", 387, 344)
-
-    def test_viewer_reads_the_installed_guide_when_moved_and_offline(self):
-        viewer = os.path.join(OPTIONS.prefix, "bin", "dravolt-viewer")
-        if not os.path.exists(viewer):
-            self.skipTest("the help viewer is not built")
-        # The installed tree, moved: nothing of the build tree or of the first
-        # prefix is within its reach.
-        moved = os.path.join(self.folder, "moved")
-        shutil.copytree(OPTIONS.prefix, moved, symlinks=True)
-        guide = os.path.join(moved, "share", "doc", "dravolt", "help", GUIDE_PATH.lstrip("/"))
-        watch = OpenWatch(guide)
-        try:
-            web_engine_environment(self.env, closed_port())
-            self.start(os.path.join(moved, "bin", "dravolt-viewer"), f"http://{OPTIONS.host}{GUIDE_PATH}")
-            self.wait_painted("frmBrowser", 461, 343)
-            wait_for(watch.opened, "the viewer to read " + guide, timeout=10)
-        finally:
-            watch.close()
 
 
 if __name__ == "__main__":

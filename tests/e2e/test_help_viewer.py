@@ -1,63 +1,56 @@
-"""The help viewers, opened from the main window and from File Info Details,
-with no network (the engine's proxy is a loopback port nobody listens on):
-their captions reach the titles of the installed pages, and Exit on the main
-window ends every one of them."""
+"""The help viewers, windows of Dravolt's own, opened from the main window and
+from File Info Details with no network: their captions reach the titles of
+the installed pages; Exit closes them with Dravolt; the main window's close
+box leaves them open, and Dravolt ends with the last of them."""
 import os
 import re
 
 import pyatspi
 
-from desk import CONFIG, DravoltCase, press
-from support import closed_port, pid_alive, wait_for, web_engine_environment
+from desk import CONFIG, DravoltCase, press, showing
+from support import wait_for
 
-GUIDE = "/kvrg/quenlar/dravolt.html"
-UNIQUE_NAMES = "/kvrg/quenlar/dravoltunique.html"
+GUIDE = "kvrg/quenlar/dravolt.html"
+UNIQUE_NAMES = "kvrg/quenlar/dravoltunique.html"
 
 
 class HelpViewers(DravoltCase):
-    def setUp(self):
-        super().setUp()
-        if not os.path.exists(os.path.join(CONFIG["prefix"], "bin", "dravolt-viewer")):
-            self.skipTest("the help viewer is not built")
-
-    def environment(self):
-        return web_engine_environment(super().environment(), closed_port())
-
     def title(self, path):
-        with open(os.path.join(CONFIG["pages"], path.lstrip("/")), encoding="utf-8") as f:
+        with open(os.path.join(CONFIG["pages"], path), encoding="utf-8") as f:
             return re.search(r"<title>(.*?)</title>", f.read(), re.S).group(1).strip()
 
-    def wait_caption(self, window, path):
-        title = self.title(path)
-        wait_for(lambda: window.name == title, f"the viewer's caption {title!r} (it reads {window.name!r})")
-
-    def test_viewers_show_their_pages_and_exit_ends_them_all(self):
+    def open_viewers(self):
+        """Details twice and More once: three viewers on their pages."""
         self.start_dravolt()
         details = self.button("Details", self.control(pyatspi.ROLE_PANEL, "Switches"))
-
+        # A press by the screen reader's action lasts a moment: one at a time.
         press(details)
-        [(first, window)] = self.viewers(1)
-        self.wait_caption(window, GUIDE)
-        self.assertEqual(window.getRole(), pyatspi.ROLE_FRAME)  # announced as a window
-
-        # Each press opens one more viewer.
+        wait_for(lambda: len(self.viewers()) == 1, "the first viewer")
         press(details)
-        [(second, window)] = [v for v in self.viewers(2) if v[0] != first]
-        self.wait_caption(window, GUIDE)
-
-        # More in File Info Details opens the page on unique names; the
-        # viewer stays when that window closes.
+        wait_for(lambda: len(self.viewers()) == 2, "the second viewer")
         press(self.button("Details", self.control(pyatspi.ROLE_PANEL, "File Info")))
         file_info = self.dravolt.window("File Info Details", pyatspi.ROLE_DIALOG)
         self.keyboard.keys(file_info, "alt+m")
-        viewers = self.viewers(3)
-        [(_, window)] = [v for v in viewers if v[0] not in (first, second)]
-        self.wait_caption(window, UNIQUE_NAMES)
+        # More's viewer stays when File Info Details closes.
         self.keyboard.keys(file_info, "alt+c")
         wait_for(lambda: file_info not in self.dravolt.windows(), "File Info Details to close")
-        self.assertEqual(len(self.viewers(3)), 3)
+        titles = sorted([self.title(GUIDE)] * 2 + [self.title(UNIQUE_NAMES)])
+        return wait_for(lambda: sorted(w.name for w in self.viewers()) == titles and self.viewers(),
+                        f"three viewers captioned {titles}")
 
-        pids = [pid for pid, _ in viewers]
+    def test_exit_closes_every_viewer(self):
+        viewers = self.open_viewers()
+        self.assertEqual({v.getRole() for v in viewers}, {pyatspi.ROLE_FRAME})  # announced as windows
         press(self.button("Exit"))
         self.wait_ended(self.dravolt)
-        wait_for(lambda: not any(pid_alive(pid) for pid in pids), "every viewer to end with Dravolt")
+
+    def test_close_box_leaves_the_viewers_open(self):
+        viewers = self.open_viewers()
+        self.keyboard.close_box(self.dravolt.window("Dravolt"))
+        wait_for(lambda: "Dravolt" not in [w.name for w in self.dravolt.windows() if showing(w)],
+                 "the main window to close")
+        self.assertEqual(len(self.viewers()), 3)
+        self.assertTrue(self.dravolt.running())
+        for viewer in viewers:
+            self.keyboard.close_box(viewer)
+        self.wait_ended(self.dravolt)

@@ -1,25 +1,24 @@
 // The three information windows, opened from the main window: their layout
 // and texts, one instance per window, closing and reopening, the keys, "More"
-// with a stand-in viewer program, and how long the program lives with them.
+// and its help viewers, and how long the program lives with them.
 #include "formstyle.h"
 #include "frmAboutHelp.h"
+#include "frmBrowser.h"
 #include "frmFileInfo.h"
 #include "frmProgramInfo.h"
 #include "frmQuenlar.h"
 #include "helppages.h"
 #include "modalcatcher.h"
+#include "offscreenraise.h"
 #include "settle.h"
-#include "standinlog.h"
 #include "twips.h"
 #include "version.h"
-#include "viewerprocesses.h"
 
 #include <QAccessible>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPointer>
-#include <QDesktopServices>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -32,10 +31,6 @@
 #include <functional>
 #include <memory>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/types.h>
-#endif
 
 namespace {
 
@@ -81,14 +76,6 @@ void processDeletions()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// The offscreen platform cannot raise windows and says so at every showing.
-QtMessageHandler defaultHandler = nullptr;
-void quietAboutRaising(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message != QLatin1String("This plugin does not support raise()"))
-        defaultHandler(type, context, message);
-}
-
 // Qt's offscreen platform on Windows reaches none of the system's fonts, so
 // the sizes that follow from the design font cannot be measured there (the
 // windows platform draws with them; see scripts/test-windows).
@@ -108,36 +95,23 @@ QString projectPage()
 
 } // namespace
 
-// Where the help pages went when the system's browser was asked to show them
-// (a build without the viewer); catching them here keeps any browser closed.
-class BrowserCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened << url; }
-};
-
 class TestInfoWindows : public QObject
 {
     Q_OBJECT
 
 private:
-    BrowserCatcher browser;
     QTemporaryDir pages;
-#ifdef DRAVOLT_WITH_VIEWER
-    static constexpr bool withViewer = true;
-#else
-    static constexpr bool withViewer = false;
-#endif
-    // How many help pages were opened: viewers, or pages in the browser.
-    qsizetype helpOpened() const { return withViewer ? viewers().size() : browser.opened.size(); }
-
     QTemporaryDir config;
-    QTemporaryDir dir;
-    QString log;
     QPointer<frmQuenlar> form;
+
+    // The help viewers on screen.
+    static QList<QPointer<QWidget>> viewers()
+    {
+        QList<QPointer<QWidget>> found;
+        for (QWidget *w : shownWindows(QStringLiteral("frmBrowser")))
+            found << w;
+        return found;
+    }
 
     QWidget *open(const QString &className)
     {
@@ -161,8 +135,6 @@ private:
             qFatal("no control %s", name);
         return w;
     }
-    QList<StandinRun> viewers() const { return readStandinLog(log); }
-
     // Runs the program's event loop until it quits, as main() does; false
     // when it did not quit within the time given.
     static bool runUntilQuit(int ms = 5000)
@@ -184,15 +156,10 @@ private:
 private slots:
     void initTestCase()
     {
-        defaultHandler = qInstallMessageHandler(quietAboutRaising);
+        quietAboutRaising();
         FormStyle::applyDesignFont();
-        QVERIFY(config.isValid() && dir.isValid());
+        QVERIFY(config.isValid());
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path())); // no saved location
-        log = dir.filePath(QStringLiteral("viewers.log"));
-        qputenv("DRAVOLT_VIEWER_STANDIN_LOG", QFile::encodeName(log));
-        ViewerProcesses::setProgramFolder(QStringLiteral(STANDIN_VIEWER_DIR));
-        for (const char *scheme : {"file", "http", "https"})
-            QDesktopServices::setUrlHandler(QLatin1String(scheme), &browser, "open");
         // An installed copy of the two pages of this test's own.
         for (const char *page : {"dravolt.html", "dravoltunique.html"}) {
             QVERIFY(QDir().mkpath(pages.filePath(QStringLiteral("kvrg/quenlar"))));
@@ -202,16 +169,8 @@ private slots:
         HelpPages::setInstalledFolder(pages.path());
     }
 
-    void cleanupTestCase()
-    {
-        for (const char *scheme : {"file", "http", "https"})
-            QDesktopServices::unsetUrlHandler(QLatin1String(scheme));
-    }
-
     void init()
     {
-        QFile::remove(log);
-        browser.opened.clear();
         form = new frmQuenlar;
         form->setAttribute(Qt::WA_DeleteOnClose); // as the program's main() does
         form->show();
@@ -223,7 +182,6 @@ private slots:
         for (QWidget *w : QApplication::topLevelWidgets())
             if (w->isVisible())
                 w->close();
-        ViewerProcesses::instance().endAll();
         delete form.data();
         processDeletions();
         for (const WindowKind &k : Kinds)
@@ -539,69 +497,37 @@ private slots:
     }
 
     // "More" opens a new viewer on the unique-names page at every press, by
-    // click and by Alt+M; the viewers stay when File Info Details closes.
-    void moreOpensANewViewerEveryTime()
+    // click and by Alt+M, and the switches' "Details" one on the guide; the
+    // viewers stay when File Info Details closes.
+    void helpButtonsOpenANewViewerEveryTime()
     {
-        if (!withViewer)
-            QSKIP("built without the viewer: see helpOpensInTheBrowserWithoutTheViewer");
         QWidget *w = open(QStringLiteral("frmFileInfo"));
         QVERIFY(w);
         QVERIFY(QTest::qWaitForWindowActive(w));
         ModalCatcher catcher;
         control<QPushButton>(w, "cmdUniqueFileNames")->click();
         control<QPushButton>(w, "cmdUniqueFileNames")->click();
+        // A new viewer comes to the front, as a window the user asked for does.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
         QTest::keyClick(w->windowHandle(), Qt::Key_M, Qt::AltModifier);
-        QTRY_COMPARE_WITH_TIMEOUT(viewers().size(), 3, 5000);
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
-        const QList<StandinRun> runs = viewers();
-        for (const StandinRun &run : runs)
-            QCOMPARE(run.arguments, QStringList{projectPage() + QStringLiteral("dravoltunique.html")});
-        QVERIFY(runs[0].pid() != runs[1].pid() && runs[1].pid() != runs[2].pid());
+        control<QPushButton>(form, "cmdDetailsSwitches")->click();
+        QTRY_COMPARE(viewers().size(), 4);
+        QStringList addresses;
+        for (const QPointer<QWidget> &v : viewers())
+            addresses << v->property("StartingAddress").toString();
+        addresses.sort();
+        QCOMPARE(addresses, QStringList({projectPage() + "dravolt.html", projectPage() + "dravoltunique.html",
+                                         projectPage() + "dravoltunique.html", projectPage() + "dravoltunique.html"}));
+        for (const QPointer<QWidget> &v : viewers())
+            QVERIFY(!v->parentWidget());
         QVERIFY(catcher.boxes.isEmpty());
         QVERIFY(w->isVisible());
 
         control<QPushButton>(w, "cmdCloseFileInfo")->click();
         processDeletions();
         QVERIFY(!shared(QStringLiteral("frmFileInfo")));
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 3);
-#ifdef Q_OS_UNIX
-        // Seen to end, one viewer ended from outside is also the proof that
-        // the close ended none: an end before it would have been seen first.
-        ::kill(pid_t(runs[0].pid()), SIGTERM);
-        QTRY_COMPARE_WITH_TIMEOUT(ViewerProcesses::instance().runningCount(), 2, 5000);
-        QVERIFY(processAlive(runs[1].pid()) && processAlive(runs[2].pid()));
-#endif
-    }
-
-    // Without the viewer, "More" and the switches' "Details" open the installed
-    // copy of their page in the system's browser, once per press; a page that
-    // is not installed gives a warning and opens nothing.
-    void helpOpensInTheBrowserWithoutTheViewer()
-    {
-        if (withViewer)
-            QSKIP("built with the viewer: see moreOpensANewViewerEveryTime");
-        QWidget *w = open(QStringLiteral("frmFileInfo"));
-        QVERIFY(w);
-        QVERIFY(QTest::qWaitForWindowActive(w));
-        ModalCatcher catcher;
-        control<QPushButton>(w, "cmdUniqueFileNames")->click();
-        control<QPushButton>(w, "cmdUniqueFileNames")->click();
-        control<QPushButton>(form, "cmdDetailsSwitches")->click();
-        QVERIFY2(catcher.boxes.isEmpty(), qPrintable(catcher.boxes.value(0).text));
-        const QUrl unique = QUrl::fromLocalFile(pages.filePath(QStringLiteral("kvrg/quenlar/dravoltunique.html")));
-        const QUrl guide = QUrl::fromLocalFile(pages.filePath(QStringLiteral("kvrg/quenlar/dravolt.html")));
-        QCOMPARE(browser.opened, QList<QUrl>({unique, unique, guide}));
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
-
-        QTemporaryDir empty;
-        HelpPages::setInstalledFolder(empty.path());
-        control<QPushButton>(w, "cmdUniqueFileNames")->click();
-        HelpPages::setInstalledFolder(pages.path());
-        QCOMPARE(catcher.boxes.size(), 1);
-        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
-        QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
-        QVERIFY(catcher.boxes.first().text.contains(QStringLiteral("dravoltunique.html")));
-        QCOMPARE(browser.opened.size(), 3);
+        QCOMPARE(viewers().size(), 4);
     }
 
     // Labels, frames and the address line react to nothing.
@@ -623,7 +549,6 @@ private slots:
         }
         QVERIFY(runPostedEvents());
         QCOMPARE(QApplication::topLevelWidgets(), before);
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
         QVERIFY(catcher.boxes.isEmpty());
         QCOMPARE(control<QLabel>(w, "Label6")->text(), projectPage());
         QVERIFY(w->isVisible());
@@ -640,7 +565,7 @@ private slots:
     }
 
     // Exit with the information windows and viewers open ends the program:
-    // every window closes, every viewer ends, the event loop returns.
+    // every window closes, viewers too, the event loop returns.
     void exitEndsTheProgram()
     {
         QList<QPointer<QWidget>> windows;
@@ -648,7 +573,8 @@ private slots:
             windows << open(QLatin1String(k.className));
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(helpOpened(), 2, 5000);
+        windows << viewers();
+        QCOMPARE(windows.size(), 5);
 
         QTimer::singleShot(0, form, [this] { form->findChild<QPushButton *>(QStringLiteral("cmdExit"))->click(); });
         QVERIFY2(runUntilQuit(), "the program did not end");
@@ -656,21 +582,19 @@ private slots:
         QVERIFY(form.isNull());
         for (const QPointer<QWidget> &w : windows)
             QVERIFY(w.isNull());
-        QCOMPARE(ViewerProcesses::instance().runningCount(), 0);
-        for (const StandinRun &run : viewers())
-            QVERIFY(!processAlive(run.pid()));
     }
 
     // The main window's close box closes only the main window (its timer goes
-    // with it); the program ends when the last information window closes, and
-    // a viewer lives on.
+    // with it); the information windows and a viewer live on, and the program
+    // ends when the last of them closes.
     void closeBoxLeavesTheProgramRunning()
     {
         QList<QPointer<QWidget>> windows;
         for (const WindowKind &k : Kinds)
             windows << open(QLatin1String(k.className));
         control<QPushButton>(windows[1], "cmdUniqueFileNames")->click();
-        QTRY_COMPARE_WITH_TIMEOUT(helpOpened(), 1, 5000);
+        windows << viewers(); // the viewer, opened from a window that closes before it
+        QCOMPARE(windows.size(), 4);
         QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
 
         // Each step runs when the windows of the step before are gone, and
@@ -688,7 +612,10 @@ private slots:
             const auto lastStep = [&, closing]() mutable {
                 if (--closing > 0)
                     return;
-                seen << QStringLiteral("last window closed: %1").arg(lastClosed.count());
+                afterDeletion(windows[1], [&] {
+                    seen << QStringLiteral("last window closed: %1").arg(lastClosed.count());
+                    pressCloseBox(windows[3]);
+                });
                 pressCloseBox(windows[1]);
             };
             auto shared = std::make_shared<std::function<void()>>(lastStep);
@@ -700,12 +627,8 @@ private slots:
         QTimer::singleShot(0, form, [&] { pressCloseBox(form); });
         QVERIFY2(runUntilQuit(), "the program did not end with its last window");
         QCOMPARE(seen, QStringList({"main closed: 1", "frmProgramInfo open: 1", "frmFileInfo open: 1",
-                                    "frmAboutHelp open: 1", "last window closed: 0"}));
+                                    "frmAboutHelp open: 1", "frmBrowser open: 1", "last window closed: 0"}));
         QCOMPARE(lastClosed.count(), 1);
-        if (withViewer) {
-            QCOMPARE(ViewerProcesses::instance().runningCount(), 1);
-            QVERIFY(processAlive(viewers().first().pid()));
-        }
     }
 };
 
