@@ -429,7 +429,7 @@ if wine and os.path.exists(windows_tool):
     # running would answer a later prefix that gets the same inode.
     persistent = subprocess.Popen(["wineserver", "-f", "-p"], env=env)
     try:
-        driver = Paced(windows_tool, [wine, windows_tool, "@source", "trk", "000"], env)
+        driver = Paced(windows_tool, [wine, windows_tool, "@windows-source", "trk", "000"], env)
         got = paced_rounds(driver, ROUNDS, lambda n: wait_lines(wine_log, n))
         driver.close()
     finally:

@@ -10,10 +10,12 @@
 // Paced by the caller, which watches for what it measures (a Windows tool's
 // log line, a terminal window mapped): for each line "press" on standard
 // input it presses "&Slice it", for each line "direct" it starts the program
-// with the arguments itself ("@source" stands for the source file), and prints "<what> <start ns> <returned ns>" in
-// steady-clock time (CLOCK_MONOTONIC).
+// with the arguments itself ("@source" stands for the source file,
+// "@windows-source" for its Windows name under Wine), and prints
+// "<what> <start ns> <returned ns>" in steady-clock time (CLOCK_MONOTONIC).
 #include "formstyle.h"
 #include "frmQuenlar.h"
+#include "platformtool.h"
 
 #include <QApplication>
 #include <QDir>
@@ -115,10 +117,15 @@ int main(int argc, char *argv[])
     spawnArgs.push_back(nullptr);
 
     if (paced) {
-        // "@source" stands for the source file Dravolt is given.
+        // "@source" stands for the source file Dravolt is given,
+        // "@windows-source" for the name a Windows tool gets for it.
+        const QByteArray windowsSource = Platform::windowsPath(
+            source, Platform::winePrefix(QProcessEnvironment::systemEnvironment())).toUtf8();
         QList<QByteArray> words;
-        for (int i = 3; i < argc; ++i)
-            words << (QByteArray(argv[i]) == "@source" ? QFile::encodeName(source) : QByteArray(argv[i]));
+        for (int i = 3; i < argc; ++i) {
+            const QByteArray word(argv[i]);
+            words << (word == "@source" ? QFile::encodeName(source) : word == "@windows-source" ? windowsSource : word);
+        }
         std::vector<char *> direct;
         for (QByteArray &word : words)
             direct.push_back(word.data());

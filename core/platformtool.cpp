@@ -10,6 +10,7 @@
 #  include <cstring>
 #  include <langinfo.h>
 #  include <locale.h>
+#  include <sys/stat.h>
 #endif
 
 namespace ToolFile {
@@ -210,6 +211,71 @@ QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment)
     return changed;
 }
 
+QString winePrefix(const QProcessEnvironment &environment)
+{
+    const QString prefix = environment.value(QStringLiteral("WINEPREFIX"));
+    if (!prefix.isEmpty())
+        return prefix;
+    const QString home = environment.value(QStringLiteral("HOME"));
+    return (home.isEmpty() ? QDir::homePath() : home) + QStringLiteral("/.wine");
+}
+
+QString windowsPath(const QString &path, const QString &prefix)
+{
+    if (path.isEmpty())
+        return path;
+    const QString absolute =
+        QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+
+    // The drives: the links a: to z: in dosdevices (its other entries are
+    // devices), each known by the folder it reaches. Wine makes the links
+    // on its first start in a prefix: C: its drive_c and Z: the root.
+    struct Drive
+    {
+        char letter;
+        dev_t device;
+        ino_t inode;
+    };
+    Drive drives[26];
+    int driveCount = 0;
+    struct stat st;
+    const QByteArray root = QFile::encodeName(prefix);
+    const QByteArray devices = root + "/dosdevices/";
+    const bool linked = ::stat(devices.constData(), &st) == 0;
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        QByteArray target;
+        if (linked)
+            target = devices + letter + ':';
+        else if (letter == 'c')
+            target = root + "/drive_c";
+        else if (letter == 'z')
+            target = "/";
+        if (!target.isEmpty() && ::stat(target.constData(), &st) == 0)
+            drives[driveCount++] = {letter, st.st_dev, st.st_ino};
+    }
+
+    // The path's nearest folder that is a drive's, the path itself first;
+    // the first letter wins where two drives reach the same folder.
+    QString folder = absolute;
+    for (;;) {
+        if (::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            for (int i = 0; i < driveCount; ++i) {
+                if (drives[i].device != st.st_dev || drives[i].inode != st.st_ino)
+                    continue;
+                QString rest = folder == QLatin1String("/") ? absolute : absolute.mid(folder.size());
+                if (rest.isEmpty())
+                    rest = QStringLiteral("/");
+                return QString(QLatin1Char(char(drives[i].letter - 'a' + 'A'))) + QLatin1Char(':')
+                       + rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+            }
+        }
+        if (folder == QLatin1String("/"))
+            break;
+        folder.truncate(qMax(1, int(folder.lastIndexOf(QLatin1Char('/')))));
+    }
+    return QStringLiteral("\\\\?\\unix") + QString(absolute).replace(QLatin1Char('/'), QLatin1Char('\\'));
+}
+
 Terminal terminal()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
@@ -265,9 +331,13 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
             command.problem = ReasonNoWine;
         else if (kind == ToolFile::Kind::Windows32 && !wineRuns32Bit(wine))
             command.problem = ReasonNo32BitWine;
-        command.arguments.prepend(program);
         command.program = wine;
         command.environment = wineEnvironment(QProcessEnvironment::systemEnvironment());
+        // A Windows program takes an argument that begins with "/" for a
+        // switch: the source goes in the form Wine's programs know it by.
+        if (!command.arguments.isEmpty())
+            command.arguments.first() = windowsPath(command.arguments.first(), winePrefix(command.environment));
+        command.arguments.prepend(program);
         break;
     }
     }

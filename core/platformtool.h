@@ -54,6 +54,19 @@ bool wineRuns32Bit(const QString &wine);
 // user's. Wine's own diagnostics are off unless WINEDEBUG asks for them, so
 // the tool's window shows what the tool prints.
 QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment);
+// The folder Wine keeps its drives in for that environment: $WINEPREFIX, else
+// ~/.wine.
+QString winePrefix(const QProcessEnvironment &environment);
+// The Windows form of the Linux path `path` for a program Wine runs in
+// `prefix`, as winepath -w gives it: made absolute against the current
+// folder, "." and ".." resolved on the text, then the drive of the prefix's
+// dosdevices links whose folder is the path's nearest ancestor (so C:\... under
+// drive_c, Z:\... elsewhere with Wine's own drives), with backslashes; Wine's
+// \\?\unix\... when no drive holds it. Folders are compared by identity, so
+// a link on the way still finds its drive, and a file that is not there yet
+// maps by its folders. A prefix without its links yet has Wine's default
+// drives, C: its drive_c and Z: the root. The path's letters are kept.
+QString windowsPath(const QString &path, const QString &prefix);
 
 // The terminal the desktop would use, and the option after which it takes the
 // command as separate arguments: x-terminal-emulator, else $TERMINAL, else the
@@ -67,8 +80,9 @@ Terminal terminal();
 #endif
 
 // The command that runs the tool file `program` with `arguments`. Elsewhere
-// than on Windows: Windows programs through Wine, and in the terminal when
-// there is one. Every argument is passed whole.
+// than on Windows: Windows programs through Wine, their source (the first
+// argument) in its Windows form, and in the terminal when there is one. Every
+// argument is passed whole.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments);
 
 } // namespace Platform

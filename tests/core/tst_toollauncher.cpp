@@ -1,5 +1,6 @@
 // Starting the tool: the location is the program, whole; the arguments arrive
-// exactly as given; a failed start says why.
+// exactly as given, a Windows tool's source in its Windows form; a failed start
+// says why.
 #include "platformtool.h"
 #include "standinlog.h"
 #include "toollauncher.h"
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #ifndef Q_OS_WIN
+#include <QProcess>
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
@@ -74,6 +76,36 @@ private:
         return bin;
     }
     int pathFolders = 0;
+
+#ifndef Q_OS_WIN
+    // A Wine prefix's drive links as Wine makes them (`withRoot`: Z: too), with
+    // device entries beside them that are no drives, one reaching the test's
+    // folder.
+    QString makePrefix(const QString &name, bool withRoot)
+    {
+        const QString prefix = dir.filePath(name);
+        QDir().mkpath(prefix + QStringLiteral("/drive_c/my pics"));
+        QDir().mkpath(prefix + QStringLiteral("/dosdevices"));
+        QFile::link(QStringLiteral("../drive_c"), prefix + QStringLiteral("/dosdevices/c:"));
+        QFile::link(dir.path(), prefix + QStringLiteral("/dosdevices/d::"));
+        QFile::link(QStringLiteral("/dev/ttyS0"), prefix + QStringLiteral("/dosdevices/com1"));
+        if (withRoot)
+            QFile::link(QStringLiteral("/"), prefix + QStringLiteral("/dosdevices/z:"));
+        return prefix;
+    }
+
+    // What `winepath -w` in the test run's Wine prefix gives for a path.
+    static QString winepath(const QString &path)
+    {
+        QProcess winepath;
+        winepath.setProcessEnvironment(Platform::wineEnvironment(QProcessEnvironment::systemEnvironment()));
+        winepath.start(QStringLiteral("winepath"), {QStringLiteral("-w"), path});
+        if (!winepath.waitForFinished(60000))
+            qFatal("winepath did not end");
+        return QString::fromUtf8(winepath.readAllStandardOutput()).trimmed();
+    }
+    QString windowsSource; // the Wine case's source, as winepath gives it
+#endif
 
     // Wine and the Windows stand-in, or the reason the case cannot run here.
     static QString windowsSkipReason()
@@ -223,8 +255,8 @@ private slots:
     }
 
 #ifndef Q_OS_WIN
-    // Through Wine, every text reaches the Windows program whole, and the
-    // source path it gets opens from inside Wine, whatever the user's locale.
+    // Through Wine, every text reaches the Windows program whole, the source
+    // as winepath gives it, and it opens, whatever the user's locale.
     void aWindowsToolRunsThroughWineWithEveryTextWhole_data()
     {
         QTest::addColumn<QByteArray>("locale");
@@ -249,8 +281,44 @@ private slots:
         QVERIFY2(r.started, qPrintable(r.reason));
         QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
         const WindowsStandinRun run = readWindowsStandinLog(log).first();
-        QCOMPARE(run.arguments, args);
+        if (windowsSource.isEmpty())
+            windowsSource = winepath(source);
+        QVERIFY2(windowsSource.startsWith(QStringLiteral("Z:\\")), qPrintable(windowsSource));
+        QCOMPARE(run.arguments, QStringList{windowsSource} + args.mid(1));
         QCOMPARE(run.sourceSize, 7);
+    }
+
+    // The source as Wine's programs know it, from the prefix's drive links:
+    // the drive whose folder holds it most closely. %1 is the test's folder,
+    // in the expected texts with backslashes.
+    void wineGetsTheSourceInItsWindowsForm_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("under drive_c") << "prefix" << "%1/prefix/drive_c/my pics/ü.tga" << "C:\\my pics\\ü.tga";
+        QTest::newRow("drive_c through a link, not there yet") << "prefix" << "%1/to-c/new/x.tga" << "C:\\new\\x.tga";
+        QTest::newRow("outside it, a blank, non-ASCII") << "prefix" << "%1/my dir/tr ack ü.tga"
+                                                        << "Z:%1\\my dir\\tr ack ü.tga";
+        QTest::newRow("relative") << "prefix" << "sub/../a b.tga" << "Z:%1\\a b.tga";
+        QTest::newRow("no prefix yet") << "none" << "%1/x.tga" << "Z:%1\\x.tga";
+        QTest::newRow("no drive holds it") << "no-root" << "%1/x.tga" << "\\\\?\\unix%1\\x.tga";
+    }
+
+    void wineGetsTheSourceInItsWindowsForm()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        makePrefix(QStringLiteral("prefix"), true);
+        makePrefix(QStringLiteral("no-root"), false);
+        QFile::link(dir.filePath(QStringLiteral("prefix/drive_c")), dir.filePath(QStringLiteral("to-c")));
+        const QString folder = dir.path();
+        const QString oldCwd = QDir::currentPath();
+        QDir::setCurrent(folder);
+        const QString windows = Platform::windowsPath(path.arg(folder), dir.filePath(prefix));
+        QDir::setCurrent(oldCwd);
+        QCOMPARE(windows, expected.arg(QString(folder).replace('/', '\\')));
     }
 
     // Wine's environment: UTF-8 texts whatever the locale, its own
@@ -321,10 +389,11 @@ private slots:
         QVERIFY2(r.started, qPrintable(r.reason));
         QTRY_COMPARE_WITH_TIMEOUT(readTerminalStandinLog(terminalLog).size(), 1, 5000);
         const QStringList command = windows ? QStringList{bin + QStringLiteral("/wine"), tool} : QStringList{tool};
-        QCOMPARE(readTerminalStandinLog(terminalLog).first(), QStringList{"-e"} + command + args);
+        const QStringList received = windows ? QStringList{"Z:\\img\\my track.tga", "a b", "007"} : args;
+        QCOMPARE(readTerminalStandinLog(terminalLog).first(), QStringList{"-e"} + command + received);
         if (windows) {
             QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
-            QCOMPARE(readWindowsStandinLog(log).first().arguments, args);
+            QCOMPARE(readWindowsStandinLog(log).first().arguments, received);
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
             QCOMPARE(readStandinLog(log).first().arguments, args);

@@ -429,7 +429,8 @@ private slots:
     }
 
     // A Windows tool runs through Wine, once per press, with the blanks of
-    // its folder, the source and the base name kept.
+    // its folder, the source and the base name kept, the source in its Windows
+    // form while the status line shows it as it stands.
     void aWindowsToolRunsThroughWineOncePerPress()
     {
         if (QStringLiteral(STANDIN_WINDOWS_TOOL).isEmpty() || !qEnvironmentVariableIsSet("WINEPREFIX")
@@ -452,7 +453,7 @@ private slots:
         control<QPushButton>("cmdSlice")->click();
         QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 2, 60000);
         for (const WindowsStandinRun &run : readWindowsStandinLog(log)) {
-            QCOMPARE(run.arguments, QStringList({spacedSource, "a b", "000", "/x"}));
+            QCOMPARE(run.arguments, QStringList({"Z:" + QString(spacedSource).replace('/', '\\'), "a b", "000", "/x"}));
             QCOMPARE(run.sourceSize, 4);
         }
         QVERIFY(catcher.boxes.isEmpty());
