@@ -223,7 +223,8 @@ private slots:
         QFETCH(QString, shows);
         ModalCatcher boxes;
         frmBrowser *viewer = open(address);
-        QVERIFY(QTest::qWaitFor([&] { return !timer(viewer)->isActive() && runPostedEvents(); }, 5000));
+        QVERIFY(runPostedEvents()); // the load step
+        QTRY_VERIFY(!timer(viewer)->isActive());
         QVERIFY(runPostedEvents());
         QCOMPARE(viewer->windowTitle(), caption);
         const QString text = browser(viewer)->toPlainText();
