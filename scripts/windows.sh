@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034 # the scripts that source this use its variables
 # Shared by scripts/build-windows and scripts/test-windows (after common.sh):
 # Qt for Windows, the cross build and the folder that runs on Windows.
 
@@ -6,14 +7,16 @@ WINDOWS_CACHE=${DRAVOLT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dravolt}
 WINDOWS_QT_CACHE=$WINDOWS_CACHE/qt6-mingw
 # The ready Qt for Windows, where the project's shared folder has one.
 WINDOWS_QT_READY=${DRAVOLT_QT_WINDOWS_ARCHIVE:-$ROOT/../shared/windows/qt6.4.2-mingw64.tar.xz}
-# The zip's name carries the product's version text.
-WINDOWS_ZIP=Dravolt-$(sed -n 's/^set(DRAVOLT_VERSION_TEXT "\(.*\)")$/\1/p' "$ROOT/CMakeLists.txt")-win64.zip
+# The zip's and the setup program's names carry the product's version text.
+WINDOWS_VERSION=$(sed -n 's/^set(DRAVOLT_VERSION_TEXT "\(.*\)")$/\1/p' "$ROOT/CMakeLists.txt")
+WINDOWS_ZIP=Dravolt-$WINDOWS_VERSION-win64.zip
+WINDOWS_SETUP=Dravolt-$WINDOWS_VERSION-win64-setup.exe
 MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
 
-# To cross-build (Qt's host tools come from qt6-base-dev) and to run the
-# result under Wine.
+# To cross-build (Qt's host tools come from qt6-base-dev), to make the setup
+# program and to run the result under Wine.
 WINDOWS_PACKAGES=(cmake ninja-build qt6-base-dev g++-mingw-w64-x86-64-posix
-                  gcc-mingw-w64-x86-64-posix mingw-w64-tools wine wine64)
+                  gcc-mingw-w64-x86-64-posix mingw-w64-tools nsis wine wine64)
 # To test it: a display of the tests' own, window driving, resource reading.
 WINDOWS_TEST_PACKAGES=(xvfb xauth xdotool icoutils imagemagick)
 # Only when Qt for Windows has to be built from Debian's source.
@@ -47,7 +50,7 @@ build_windows_qt_from_source() {
         "${apt[@]}" source --download-only qt6-base >>"$work/apt.log" 2>&1) || {
         cat "$work/apt.log" >&2; echo "Fetching the qt6-base source failed" >&2; exit 1; }
     local orig
-    orig=$(ls "$work"/qt6-base_6.4.2*.orig.tar.xz | head -n 1)
+    orig=$(find "$work" -maxdepth 1 -name 'qt6-base_6.4.2*.orig.tar.xz' | head -n 1)
     rm -rf "$work/qtbase-everywhere-src-6.4.2" "$work/build"
     tar -C "$work" -xJf "$orig"
     "$ROOT/scripts/qtbase-mingw-patch.sh" "$work/qtbase-everywhere-src-6.4.2"
@@ -157,7 +160,7 @@ windows_dlls() {
 make_windows_folder() {
     local start dir=$WINDOWS_BUILD_DIR folder=$WINDOWS_BUILD_DIR/Dravolt
     start=$(date +%s)
-    rm -rf "$folder" "$dir/$WINDOWS_ZIP"
+    rm -rf "$folder" "${dir:?}/$WINDOWS_ZIP"
     mkdir -p "$folder/platforms" "$folder/styles"
     cp "$dir/bin/Dravolt.exe" "$folder/"
     cp "$WINDOWS_QT/plugins/platforms/qwindows.dll" "$folder/platforms/"
@@ -172,4 +175,58 @@ make_windows_folder() {
     cp -r "$ROOT/help" "$folder/help"
     (cd "$dir" && cmake -E tar cf "$WINDOWS_ZIP" --format=zip Dravolt)
     stage_time "folder and zip" "$start"
+}
+
+# nsis_string <text>: the text inside an NSIS string in double quotes.
+nsis_string() {
+    local text=${1//\$/\$\$}
+    printf '%s' "${text//\"/\$\\\"}"
+}
+
+# windows_setup_files <folder> <file>: writes the NSIS macros that install
+# exactly the files of that folder (DRAVOLT_INSTALL_FILES) and remove exactly
+# them again, then their folders when empty (DRAVOLT_REMOVE_FILES), and their
+# size in KiB (SIZE_KB), for packaging/windows/setup.nsi.
+windows_setup_files() {
+    local folder=$1 dir file sub
+    {
+        echo "; The files of $(nsis_string "$folder"), written by scripts/windows.sh."
+        echo '!macro DRAVOLT_INSTALL_FILES'
+        while read -r dir; do
+            sub=${dir:+\\${dir//\//\\}}
+            echo "    SetOutPath \"\$INSTDIR$(nsis_string "$sub")\""
+            while read -r file; do
+                echo "    File \"$(nsis_string "$folder/${dir:+$dir/}$file")\""
+            done < <(find "$folder/$dir" -mindepth 1 -maxdepth 1 -type f -printf '%P\n' | sort)
+        done < <(echo; find "$folder" -mindepth 1 -type d -printf '%P\n' | sort)
+        echo '!macroend'
+        echo '!macro DRAVOLT_REMOVE_FILES'
+        while read -r file; do
+            echo "    Delete \"\$INSTDIR\\$(nsis_string "${file//\//\\}")\""
+        done < <(find "$folder" -type f -printf '%P\n' | sort)
+        # The deepest first.
+        while read -r dir; do
+            echo "    RMDir \"\$INSTDIR\\$(nsis_string "${dir//\//\\}")\""
+        done < <(find "$folder" -mindepth 1 -type d -printf '%P\n' | sort -r)
+        echo '!macroend'
+        echo "!define SIZE_KB $(du -sk --apparent-size "$folder" | cut -f1)"
+    } >"$2"
+}
+
+# make_windows_setup <folder> <setup program>: the setup program that
+# installs that folder.
+make_windows_setup() {
+    local start folder=$1 setup=$2
+    local setup_dir=$WINDOWS_BUILD_DIR/setup name
+    name=$(basename "$setup" .exe)
+    start=$(date +%s)
+    windows_setup_files "$folder" "$setup_dir/$name.files.nsh"
+    rm -f "$setup"
+    if ! makensis -V2 -DSETUP_DIR="$setup_dir" -DFILES="$setup_dir/$name.files.nsh" -DOUTFILE="$setup" \
+        "$ROOT/packaging/windows/setup.nsi" >"$setup_dir/$name.log" 2>&1; then
+        cat "$setup_dir/$name.log" >&2
+        echo "Making the setup program failed (log: $setup_dir/$name.log)" >&2
+        exit 1
+    fi
+    stage_time "setup program $(basename "$setup")" "$start"
 }
