@@ -1,5 +1,7 @@
-# Shared by scripts/run and scripts/test: installs the Debian packages that are
-# missing and builds Dravolt. Quiet when there is nothing to do.
+# shellcheck shell=bash disable=SC2034 # the scripts that source this use its variables
+# Shared by every script (after `source .../common.sh`): installs the Debian
+# packages that are missing, builds Dravolt, and the steps the scripts share.
+# Quiet when there is nothing to do.
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -15,7 +17,7 @@ RUN_PACKAGES=(cmake make g++ qt6-base-dev qt6-tools-dev-tools
 # terminal the tool's window opens in.
 TEST_PACKAGES=(xdotool imagemagick python3-pyatspi at-spi2-core dbus-x11
                desktop-file-utils appstream dpkg-dev lintian
-               wine gcc-mingw-w64-x86-64 xterm)
+               wine gcc-mingw-w64-x86-64 xterm shellcheck)
 # To build the Debian package (scripts/package) and try it on a fresh system
 # (scripts/check-package-fresh).
 PACKAGE_PACKAGES=(dpkg-dev lintian)
@@ -49,7 +51,9 @@ ensure_packages() {
     rm -f "$log"
 }
 
-# build_dravolt <build dir> [cmake options...]: configures (once) and builds.
+# build_dravolt <build dir> [cmake options...]: configures (once) and builds
+# everything, or only the targets BUILD_TARGETS names.
+BUILD_TARGETS=()
 build_dravolt() {
     local dir=$1
     shift
@@ -61,17 +65,51 @@ build_dravolt() {
         echo "Configuring failed (log: $dir/configure.log)" >&2
         exit 1
     fi
-    if ! cmake --build "$dir" -j "$JOBS" >"$dir/build.log" 2>&1; then
-        # The report must not end the script (set -e, pipefail) when grep finds
-        # nothing or head stops reading: the end of the log stands in then.
-        if grep -q -E 'error|Error' "$dir/build.log"; then
-            { grep -E -B2 -A8 'error|Error' "$dir/build.log" || true; } | head -n 80 >&2 || true
-        else
-            tail -n 40 "$dir/build.log" >&2 || true
-        fi
-        echo "Building failed (log: $dir/build.log)" >&2
-        exit 1
+    local targets=() t
+    for t in "${BUILD_TARGETS[@]}"; do targets+=(--target "$t"); done
+    if ! cmake --build "$dir" -j "$JOBS" "${targets[@]}" >"$dir/build.log" 2>&1; then
+        report_build_failure "$dir/build.log" "Building"
     fi
+}
+
+# report_build_failure <log> <what>: the errors of a failed build (or the end
+# of its log when it names none), then where the log is; ends the script.
+report_build_failure() {
+    { grep -E -B2 -A8 'error|Error|FAILED' "$1" || tail -n 40 "$1" || true; } | first_lines 80 >&2
+    echo "$2 failed (log: $1)" >&2
+    exit 1
+}
+
+# first_lines <n>: the first n lines of its input, which it reads to the end:
+# head would stop reading, and the writer's broken pipe (with pipefail) would
+# end the script before its report is out.
+first_lines() {
+    local lines=()
+    mapfile -t lines
+    [ ${#lines[@]} -eq 0 ] || printf '%s\n' "${lines[@]:0:$1}"
+}
+
+# lint_scripts: Debian's shellcheck over every shell script of the project
+# (by its name, *.sh, or its first line, #! a shell); fails on any finding.
+lint_scripts() {
+    local scripts=() file first
+    while IFS= read -r -d '' file; do
+        first=
+        IFS= read -r first <"$file" || true
+        if [[ $file == *.sh || $first =~ ^\#!.*(/|env\ )(ba)?sh$ ]]; then
+            scripts+=("${file#"$ROOT"/}")
+        fi
+    done < <(find "$ROOT/.ci" "$ROOT/bench" "$ROOT/scripts" "$ROOT/tests" -type f -print0)
+    (cd "$ROOT" && shellcheck -x "${scripts[@]}")
+    echo "shellcheck: ${#scripts[@]} scripts clean"
+}
+
+# debian_mirror: the Debian mirror this machine's apt uses, else Debian's own.
+debian_mirror() {
+    local mirror
+    mirror=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    [ -n "$mirror" ] || mirror=$(awk '$1 == "deb" && $2 !~ /^\[/ { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
+    echo "${mirror:-http://deb.debian.org/debian}"
 }
 
 # run_sanitized_tests: the tests again, built with AddressSanitizer and

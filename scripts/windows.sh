@@ -39,9 +39,7 @@ build_windows_qt_from_source() {
     local work=$WINDOWS_CACHE/qtbase-source mirror
     mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
     # The system's own mirror; the system's sources are left as they are.
-    mirror=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
-    [ -n "$mirror" ] || mirror=$(awk '$1 == "deb" && $2 !~ /^\[/ { print $2; exit }' /etc/apt/sources.list 2>/dev/null || true)
-    [ -n "$mirror" ] || mirror=http://deb.debian.org/debian
+    mirror=$(debian_mirror)
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" >"$work/sources.list"
     local apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
                -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache")
@@ -50,7 +48,7 @@ build_windows_qt_from_source() {
         "${apt[@]}" source --download-only qt6-base >>"$work/apt.log" 2>&1) || {
         cat "$work/apt.log" >&2; echo "Fetching the qt6-base source failed" >&2; exit 1; }
     local orig
-    orig=$(find "$work" -maxdepth 1 -name 'qt6-base_6.4.2*.orig.tar.xz' | head -n 1)
+    orig=$(find "$work" -maxdepth 1 -name 'qt6-base_6.4.2*.orig.tar.xz' | first_lines 1)
     rm -rf "$work/qtbase-everywhere-src-6.4.2" "$work/build"
     tar -C "$work" -xJf "$orig"
     "$ROOT/scripts/qtbase-mingw-patch.sh" "$work/qtbase-everywhere-src-6.4.2"
@@ -65,9 +63,8 @@ build_windows_qt_from_source() {
         -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
         -DFEATURE_system_freetype=OFF >"$work/configure.log" 2>&1 || {
         tail -n 40 "$work/configure.log" >&2; echo "Configuring qtbase failed (log: $work/configure.log)" >&2; exit 1; }
-    ninja -C "$work/build" -j "$JOBS" >"$work/build.log" 2>&1 || {
-        grep -B2 -A8 'FAILED\|error:' "$work/build.log" | head -n 60 >&2
-        echo "Building qtbase failed (log: $work/build.log)" >&2; exit 1; }
+    ninja -C "$work/build" -j "$JOBS" >"$work/build.log" 2>&1 ||
+        report_build_failure "$work/build.log" "Building qtbase"
     rm -rf "$WINDOWS_QT_CACHE"
     cmake --install "$work/build" >"$work/install.log" 2>&1
     touch "$WINDOWS_QT_CACHE/.dravolt-ready"
@@ -125,9 +122,7 @@ build_windows() {
         echo "$WINDOWS_QT" >"$dir/.dravolt-qt"
     fi
     if ! ninja -C "$dir" -j "$JOBS" "$@" >"$dir/build.log" 2>&1; then
-        grep -E -B2 -A8 'FAILED|error' "$dir/build.log" | head -n 80 >&2
-        echo "Building for Windows failed (log: $dir/build.log)" >&2
-        exit 1
+        report_build_failure "$dir/build.log" "Building for Windows"
     fi
     stage_time "cross build ($*)" "$start"
 }

@@ -3,7 +3,7 @@
 there; then starts the installed program on the offscreen platform: Dravolt
 must paint its main window.
 
-    install_check.py --build DIR --prefix DIR --host HELP_HOST
+    install_check.py --build DIR --prefix DIR --source DIR --host HELP_HOST --version TEXT
 """
 import argparse
 import configparser
@@ -112,7 +112,7 @@ class InstalledLayout(unittest.TestCase):
         self.assertEqual(root.get("type"), "desktop-application")
         self.assertEqual(root.findtext("id"), APP_ID)
         self.assertEqual(root.findtext("launchable"), APP_ID + ".desktop")
-        self.assertEqual(root.find("releases/release").get("version"), "1.00.0026")
+        self.assertEqual(root.find("releases/release").get("version"), OPTIONS.version)
         images = [image.text for image in root.iter("image")]
         self.assertTrue(images)
         docs = os.path.join(OPTIONS.source, "docs")
@@ -181,6 +181,7 @@ if __name__ == "__main__":
     parser.add_argument("--prefix", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--host", required=True)
+    parser.add_argument("--version", required=True)
     OPTIONS, rest = parser.parse_known_args()
     OPTIONS.prefix = os.path.abspath(OPTIONS.prefix)
     shutil.rmtree(OPTIONS.prefix, ignore_errors=True)

@@ -8,7 +8,7 @@ D-Bus session of its own (dbus-run-session), in which the accessibility bus
 and registry start on demand; the test_*.py beside this file then run inside
 that session. Every process started here is ended when the run ends, also
 when it fails or is interrupted: the session runs in a process group of its
-own, which is ended as a whole, and processes that leave it (viewers whose
+own, which is ended as a whole, and processes that leave it (tools whose
 Dravolt ended, detached daemons) fall to this runner and are ended too.
 """
 import argparse
@@ -25,6 +25,7 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
+from support import end_process  # noqa: E402
 
 # The whole run may take this long (the suite itself needs well under it).
 RUN_SECONDS = 170
@@ -38,17 +39,8 @@ def start_display(log):
                                 stdout=subprocess.DEVNULL, stderr=log)
         if answer.returncode == 0:
             return xvfb, display
-        end_xvfb(xvfb)
+        end_process(xvfb)
     raise SystemExit("Xvfb started but its display does not answer")
-
-
-def end_xvfb(xvfb):
-    xvfb.terminate()
-    try:
-        xvfb.wait(3)
-    except subprocess.TimeoutExpired:
-        xvfb.kill()
-        xvfb.wait()
 
 
 def start_xvfb(log):
@@ -102,7 +94,7 @@ def leftovers(session, spare):
 
 
 def end_session(session, spare):
-    """Ends the session's processes: the buses, Dravolt, viewers, and any
+    """Ends the session's processes: the buses, Dravolt, the tools, and any
     that detached; the display server (spare) is ended last, by the caller."""
     for sig, grace in ((signal.SIGTERM, 3.0), (signal.SIGKILL, 1.0)):
         if session.poll() is None:
@@ -175,7 +167,7 @@ def outside(options, rest):
         if session is not None:
             end_session(session, xvfb.pid)
         if xvfb is not None:
-            end_xvfb(xvfb)
+            end_process(xvfb)
         log.close()
     if code != 0:
         with open(log_path, errors="replace") as f:

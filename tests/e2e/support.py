@@ -1,6 +1,5 @@
 """What the install check and the end-to-end suite share: polled waits,
 ending processes, and the environment the programs run in."""
-import os
 import subprocess
 import time
 
@@ -38,15 +37,3 @@ def end_process(process, grace=3.0):
     except subprocess.TimeoutExpired:
         process.kill()
         process.wait()
-
-
-
-
-def pid_alive(pid):
-    try:
-        with open(f"/proc/{pid}/stat") as stat:
-            return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
-    except (FileNotFoundError, ProcessLookupError, IndexError):
-        return False
-
-
