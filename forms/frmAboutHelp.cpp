@@ -3,13 +3,8 @@
 
 #include "helppages.h"
 
-namespace {
-constexpr int ClientWidth = 370;  // 5550 twips
-constexpr int ClientHeight = 349; // 5235 twips
-} // namespace
-
-frmAboutHelp::frmAboutHelp()
-    : InfoWindow(ClientWidth, ClientHeight), ui(new Ui::frmAboutHelp)
+// Client area 5550 x 5235 twips.
+frmAboutHelp::frmAboutHelp() : InfoWindow(370, 349), ui(new Ui::frmAboutHelp)
 {
     ui->setupUi(this);
     // The address is plain text: no link, nothing to click.

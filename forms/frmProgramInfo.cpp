@@ -1,13 +1,8 @@
 #include "frmProgramInfo.h"
 #include "ui_frmProgramInfo.h"
 
-namespace {
-constexpr int ClientWidth = 370;  // 5550 twips
-constexpr int ClientHeight = 327; // 4905 twips
-} // namespace
-
-frmProgramInfo::frmProgramInfo()
-    : InfoWindow(ClientWidth, ClientHeight), ui(new Ui::frmProgramInfo)
+// Client area 5550 x 4905 twips.
+frmProgramInfo::frmProgramInfo() : InfoWindow(370, 327), ui(new Ui::frmProgramInfo)
 {
     ui->setupUi(this);
     connect(ui->cmdCloseLocationInfo, &QPushButton::clicked, this, &QWidget::close);
