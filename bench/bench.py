@@ -65,12 +65,14 @@ X.XTranslateCoordinates.argtypes = [vp, ul, ul, ctypes.c_int, ctypes.c_int, ctyp
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, vp, vp)(lambda d, e: 0)
 X.XSetErrorHandler(ERROR_HANDLER)
 MAP_NOTIFY, CLIENT_MESSAGE = 19, 33
-SUBSTRUCTURE_NOTIFY, PROPERTY_CHANGE = 1 << 19, 1 << 22
+STRUCTURE_NOTIFY, SUBSTRUCTURE_NOTIFY, PROPERTY_CHANGE = 1 << 17, 1 << 19, 1 << 22
 dpy = X.XOpenDisplay(None)
 if not dpy:
     raise SystemExit("no X display")
 root = X.XDefaultRootWindow(dpy)
-X.XSelectInput(dpy, root, SUBSTRUCTURE_NOTIFY)
+# Maps of windows, and the answers to pings, which Qt sends to the root
+# window for structure events.
+X.XSelectInput(dpy, root, SUBSTRUCTURE_NOTIFY | STRUCTURE_NOTIFY)
 NET_WM_NAME = X.XInternAtom(dpy, b"_NET_WM_NAME", 0)
 WM_PROTOCOLS = X.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
 WM_DELETE_WINDOW = X.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
@@ -171,7 +173,6 @@ def ping(window, stamp, timeout=30.0):
     X.XSendEvent(dpy, window, 0, 0, ev)
     X.XFlush(dpy)
     while (e := next_event(t0 + timeout)) is not None:
-        # The answer goes to the root window, where this bench listens.
         if (e[0] == CLIENT_MESSAGE and ctypes.c_long.from_buffer(event, 56).value == NET_WM_PING
                 and ctypes.c_long.from_buffer(event, 64).value == stamp):
             return (time.monotonic() - t0) * 1000
