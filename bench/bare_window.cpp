@@ -3,7 +3,11 @@
 //   --timer          also runs an empty 10 ms timer: the floor for the status
 //                    monitor's idle cost;
 //   --lookup <path>  and that timer asks the file system about the path on
-//                    every tick, as the monitor must: the floor of its design.
+//                    every tick, as the monitor must: the floor of its design;
+//   --worker         and hands that look-up to the look-up worker and waits
+//                    for it, as the monitor does: the cost of the hand-off.
+#include "filelookup.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -30,10 +34,14 @@ int main(int argc, char *argv[])
     const qsizetype lookupAt = arguments.indexOf(QStringLiteral("--lookup"));
     const QByteArray path = lookupAt > 0 ? QFile::encodeName(arguments.value(lookupAt + 1)) : QByteArray();
     QTimer timer;
+    FileLookup::Watch watch;
     if (arguments.contains(QStringLiteral("--timer"))) {
         timer.setInterval(10);
         if (path.isEmpty()) {
             QObject::connect(&timer, &QTimer::timeout, &window, [] {});
+        } else if (arguments.contains(QStringLiteral("--worker"))) {
+            const QString text = QFile::decodeName(path);
+            QObject::connect(&timer, &QTimer::timeout, &window, [&watch, text] { watch.fileName(text); });
         } else {
             QObject::connect(&timer, &QTimer::timeout, &window, [&path] {
 #ifdef Q_OS_UNIX

@@ -64,15 +64,18 @@ X.XTranslateCoordinates.argtypes = [vp, ul, ul, ctypes.c_int, ctypes.c_int, ctyp
 ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, vp, vp)(lambda d, e: 0)
 X.XSetErrorHandler(ERROR_HANDLER)
 DESTROY_NOTIFY, MAP_NOTIFY, CLIENT_MESSAGE = 17, 19, 33
-SUBSTRUCTURE_NOTIFY, PROPERTY_CHANGE = 1 << 19, 1 << 22
+STRUCTURE_NOTIFY, SUBSTRUCTURE_NOTIFY, PROPERTY_CHANGE = 1 << 17, 1 << 19, 1 << 22
 dpy = X.XOpenDisplay(None)
 if not dpy:
     raise SystemExit("no X display")
 root = X.XDefaultRootWindow(dpy)
-X.XSelectInput(dpy, root, SUBSTRUCTURE_NOTIFY)
+# Maps of windows, and the answers to pings, which Qt sends to the root
+# window for structure events.
+X.XSelectInput(dpy, root, SUBSTRUCTURE_NOTIFY | STRUCTURE_NOTIFY)
 NET_WM_NAME = X.XInternAtom(dpy, b"_NET_WM_NAME", 0)
 WM_PROTOCOLS = X.XInternAtom(dpy, b"WM_PROTOCOLS", 0)
 WM_DELETE_WINDOW = X.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+NET_WM_PING = X.XInternAtom(dpy, b"_NET_WM_PING", 0)
 WM_CLASS = 67
 event = ctypes.create_string_buffer(192)
 
@@ -160,6 +163,28 @@ def close_window(window):
     ctypes.c_long.from_buffer(ev, 56).value = WM_DELETE_WINDOW
     X.XSendEvent(dpy, window, 0, 0, ev)
     X.XFlush(dpy)
+
+
+def ping(window, stamp, timeout=30.0):
+    """Pings the window as a window manager does (_NET_WM_PING), which the
+    program answers from its event loop; returns the time to the answer, in
+    ms. A window that does not answer in time is the one that a desktop
+    marks as not responding."""
+    ev = ctypes.create_string_buffer(192)
+    ctypes.c_int.from_buffer(ev, 0).value = CLIENT_MESSAGE
+    ctypes.c_ulong.from_buffer(ev, 32).value = window
+    ctypes.c_ulong.from_buffer(ev, 40).value = WM_PROTOCOLS
+    ctypes.c_int.from_buffer(ev, 48).value = 32
+    for at, value in ((56, NET_WM_PING), (64, stamp), (72, window)):
+        ctypes.c_long.from_buffer(ev, at).value = value
+    t0 = time.monotonic()
+    X.XSendEvent(dpy, window, 0, 0, ev)
+    X.XFlush(dpy)
+    while (e := next_event(t0 + timeout)) is not None:
+        if (e[0] == CLIENT_MESSAGE and ctypes.c_long.from_buffer(event, 56).value == NET_WM_PING
+                and ctypes.c_long.from_buffer(event, 64).value == stamp):
+            return (time.monotonic() - t0) * 1000
+    raise SystemExit(f"no answer to the ping within {timeout:.0f} s")
 
 
 def click(window, x, y):
@@ -287,15 +312,16 @@ row("resident memory after start-up (MB)", mem[DRAVOLT], mem[BARE], "bare window
 # ---------------------------------------------------------------- idle CPU
 # Two of each at the same time: the cost of a wake-up differs from process to
 # process on a virtual machine, and the pairs even that out.
-print(f"idle CPU: two Dravolts, two bare windows with a timer, one with a timer and a lookup, one bare, "
-      f"at once for {IDLE_SECONDS} s ...", file=sys.stderr)
+print(f"idle CPU: two Dravolts, two bare windows with a timer, one with a timer and a lookup, one with "
+      f"that lookup handed to the look-up worker, one bare, at once for {IDLE_SECONDS} s ...", file=sys.stderr)
 idle = {"bare": [start([BARE])], "lookup": [start([BARE, "--timer", "--lookup", tool])],
+        "worker": [start([BARE, "--timer", "--lookup", tool, "--worker"])],
         "timer": [start([BARE, "--timer"]) for _ in range(2)],
         "dravolt": [start([DRAVOLT]) for _ in range(2)]}
 time.sleep(2.0)
 cpu = cpu_percent([p.pid for group in idle.values() for _, p, _ in group], IDLE_SECONDS)
 cpu = {name: statistics.mean(cpu[p.pid] for _, p, _ in group) for name, group in idle.items()}
-for name in ("bare", "lookup", "timer"):
+for name in ("bare", "lookup", "worker", "timer"):
     for _, process, _ in idle[name]:
         stop(process)
 stop(idle["dravolt"][1][1])
@@ -304,7 +330,8 @@ row(f"idle CPU over {IDLE_SECONDS} s, tool found (% of a core, mean of 2)", cpu[
     cpu["dravolt"] <= 1.5 * cpu["timer"] and cpu["dravolt"] < 1.0)
 row(f"  (bare window without a timer: {cpu['bare']:.3f} %; with the timer and one lookup of the tool "
     f"per tick, the floor of the monitor's design: {cpu['lookup']:.3f} %, "
-    f"{cpu['lookup'] / cpu['timer']:.2f}x)", None, None, "", "", "", None)
+    f"{cpu['lookup'] / cpu['timer']:.2f}x; that lookup handed to the look-up worker and waited for: "
+    f"{cpu['worker']:.3f} %, {cpu['worker'] / cpu['timer']:.2f}x)", None, None, "", "", "", None)
 
 # ---------------------------------------------------------------- help viewers
 print(f"help viewers: {VIEWERS} opened with a click on D&etails and closed, the first "
@@ -359,6 +386,58 @@ if out.returncode != 0:
 launch = {line.split()[0]: [float(v) for v in line.split()[1:]] for line in out.stdout.splitlines()}
 row(f"&Slice it to the tool running, median of {PRESSES} (ms)", m(launch["dravolt"]), m(launch["baseline"]),
     "posix_spawn of the tool", "ms", "<= 10 ms", m(launch["dravolt"]) <= 10.0)
+
+# ---------------------------------------------------------------- a share that stops answering
+# The tool on a FUSE file system whose every look-up sleeps 3 s while a
+# control file exists (tests/e2e/stallfs.py): the window is pinged every 20 ms
+# for a while with the share answering, then for longer with it asleep.
+STALL_SECONDS = 5 if quick else 10
+share_root = os.path.join(config.name, "share")
+share, asleep = os.path.join(share_root, "mnt"), os.path.join(share_root, "asleep")
+os.makedirs(share)
+fuse, why = None, "/dev/fuse is missing"
+if os.path.exists("/dev/fuse"):
+    fuse = subprocess.Popen(["/usr/bin/python3", os.path.join(ROOT, "tests", "e2e", "stallfs.py"), share,
+                             os.path.dirname(os.path.abspath(tool)), asleep, "3"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    deadline = time.monotonic() + 10
+    while not os.path.ismount(share) and fuse.poll() is None and time.monotonic() < deadline:
+        time.sleep(0.05)
+    if not os.path.ismount(share):
+        stop(fuse)
+        why, fuse = "mounting failed: " + fuse.stderr.read().decode(errors="replace").strip()[-200:], None
+if fuse is None:
+    print(f"stalled share: skipped, no FUSE file system can be mounted here ({why})", file=sys.stderr)
+else:
+    print(f"stalled share: the window pinged every 20 ms, {STALL_SECONDS // 2} s with the share answering, "
+          f"{STALL_SECONDS} s with it asleep ...", file=sys.stderr)
+    share_config = os.path.join(share_root, "config")
+    os.makedirs(share_config)
+    with open(os.path.join(share_config, "dravolt.conf"), "w") as f:
+        f.write(f"[Quenlar]\nLocation={os.path.join(share, os.path.basename(tool))}\n")
+    os.environ["XDG_CONFIG_HOME"] = share_config
+    try:
+        _, process, window = start([DRAVOLT])
+        answers = {}
+        stamp = 0
+        for phase, seconds in (("answering", STALL_SECONDS // 2), ("asleep", STALL_SECONDS)):
+            if phase == "asleep":
+                open(asleep, "w").close()
+            answers[phase] = []
+            until = time.monotonic() + seconds
+            while time.monotonic() < until:
+                stamp += 1
+                answers[phase].append(ping(window, stamp))
+                time.sleep(0.02)
+        os.remove(asleep)
+        stop(process)
+    finally:
+        os.environ["XDG_CONFIG_HOME"] = config.name
+        subprocess.run(["fusermount", "-u", "-z", share], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        stop(fuse)
+    row(f"slowest answer to a ping, the tool's share stalling 3 s per look-up, {STALL_SECONDS} s (ms)",
+        max(answers["asleep"]), max(answers["answering"]), "the share answering", "ms", "< 50 ms",
+        max(answers["asleep"]) < 50)
 
 # ---------------------------------------------------------------- Windows tool, terminal window
 class Paced:

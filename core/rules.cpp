@@ -136,14 +136,20 @@ static bool upperCasedEquals(const QString &text, QLatin1String upper)
 
 qint16 checkProgramLocation(const QString &toolLocation)
 {
-    if (toolLocation.isEmpty())
-        return 1;
-    return upperCasedEquals(FileLookup::fileName(toolLocation), QLatin1String("QUENLAR.EXE")) ? 0 : 1;
+    return checkProgramLocation(toolLocation,
+                                toolLocation.isEmpty() ? QString() : FileLookup::fileName(toolLocation));
 }
 
-int firstFailingCheck(const QString &toolLocation, const RunInputs &in)
+qint16 checkProgramLocation(const QString &toolLocation, const QString &storedName)
 {
-    if (checkProgramLocation(toolLocation) == 1)
+    if (toolLocation.isEmpty())
+        return 1;
+    return upperCasedEquals(storedName, QLatin1String("QUENLAR.EXE")) ? 0 : 1;
+}
+
+int firstFailingCheck(const QString &toolLocation, const RunInputs &in, const NameLookup &lookup)
+{
+    if (toolLocation.isEmpty() || checkProgramLocation(toolLocation, lookup(toolLocation)) == 1)
         return 1;
     if (in.source.isEmpty())
         return 2;
@@ -151,7 +157,7 @@ int firstFailingCheck(const QString &toolLocation, const RunInputs &in)
         return 3;
     if (lastCharacters(in.source, 4).toUpper() != QLatin1String(".TGA"))
         return 4;
-    if (FileLookup::fileName(in.source).isEmpty())
+    if (lookup(in.source).isEmpty())
         return 5;
     if (in.baseName.isEmpty())
         return 6;

@@ -3,9 +3,13 @@
 // checks that ask the file system); no widgets here.
 #pragma once
 
+#include "filelookup.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+#include <functional>
 
 namespace Rules {
 
@@ -49,13 +53,19 @@ qint64 leadingNumberValue(QStringView text);
 // True only for a non-empty text made wholly of the ASCII digits 0-9.
 bool isNumeric(QStringView text);
 
+// What the file-name lookup gives for a path: the stored name, "" for none.
+using NameLookup = std::function<QString(const QString &path)>;
+
 // 1 when the location is empty or does not name an ordinary file called
 // quenlar.exe (in any letter case); 0 when it does.
 qint16 checkProgramLocation(const QString &toolLocation);
+// The same, given the lookup's answer for the location (`storedName`).
+qint16 checkProgramLocation(const QString &toolLocation, const QString &storedName);
 
 // The eleven input checks in their fixed order. Returns the number (1-11) of the
-// first check that fails, or 0 when all pass.
-int firstFailingCheck(const QString &toolLocation, const RunInputs &in);
+// first check that fails, or 0 when all pass. Checks 1 and 5 ask `lookup`.
+int firstFailingCheck(const QString &toolLocation, const RunInputs &in,
+                      const NameLookup &lookup = FileLookup::fileName);
 
 inline constexpr int CheckCount = 11;
 // Tab page that holds the faulty input: 1 ("Options") for check 1, else 0 ("Slice").

@@ -1,35 +1,73 @@
 #include "toollauncher.h"
 
+#include "filelookup.h"
+#include "lookupworker.h"
 #include "platform.h"
-#include "platformtool.h"
 
 #include <QFileInfo>
 
+#include <memory>
+
 namespace ToolLauncher {
 
-// A plain reason for a start that failed, from what the file system says.
-static QString failureReason(const QString &program, const QString &systemReason)
+namespace {
+
+const QString ReasonNoAnswer = QStringLiteral(
+    "The file could not be read: the file system gave no answer within %1 seconds.\n"
+    "A network share or drive may not be ready; try again once it answers.");
+
+// Runs `work` on the look-up worker for the file at `path` and waits for it
+// (FileLookup::PressWaitMs); false when it did not finish in that time.
+template<typename Work>
+bool askWorker(const QString &path, Work work)
 {
-    const QFileInfo info(program);
-    if (!info.exists())
-        return QStringLiteral("The file does not exist.");
-    if (info.isDir())
-        return QStringLiteral("It is a folder, not a program.");
-    if (!info.isExecutable())
-        return QStringLiteral("The file is not executable.");
-    return systemReason;
+    return LookupWorker::waitProcessingEvents(LookupWorker::inspect(path, std::move(work)),
+                                              FileLookup::PressWaitMs);
 }
 
-Result start(const QString &toolLocation, const QStringList &arguments)
+// A plain reason for a start that failed, from what the file system says.
+QString failureReason(const QString &program, const QString &systemReason)
+{
+    auto reason = std::make_shared<QString>(systemReason);
+    const bool answered = askWorker(program, [program, reason] {
+        const QFileInfo info(program);
+        if (!info.exists())
+            *reason = QStringLiteral("The file does not exist.");
+        else if (info.isDir())
+            *reason = QStringLiteral("It is a folder, not a program.");
+        else if (!info.isExecutable())
+            *reason = QStringLiteral("The file is not executable.");
+    });
+    return answered ? *reason : systemReason;
+}
+
+} // namespace
+
+Prepared prepare(const QString &toolLocation, const QStringList &arguments)
 {
     const QString program = Platform::programPath(toolLocation);
-    const Platform::ToolCommand command = Platform::toolCommand(program, arguments);
+    auto command = std::make_shared<Platform::ToolCommand>();
+    if (!askWorker(program, [command, program, arguments] { *command = Platform::toolCommand(program, arguments); })) {
+        // The worker goes on with it; what it finds is no longer wanted.
+        return {program, {program, arguments, {}, ReasonNoAnswer.arg(FileLookup::PressWaitMs / 1000)}};
+    }
+    return {program, *command};
+}
+
+Result start(const Prepared &prepared)
+{
+    const Platform::ToolCommand &command = prepared.command;
     if (!command.problem.isEmpty())
         return {false, command.problem};
     QString error;
     if (Platform::startTool(command.program, command.arguments, command.environment, &error))
         return {true, QString()};
-    return {false, failureReason(program, error)};
+    return {false, failureReason(prepared.program, error)};
+}
+
+Result start(const QString &toolLocation, const QStringList &arguments)
+{
+    return start(prepare(toolLocation, arguments));
 }
 
 } // namespace ToolLauncher

@@ -1,6 +1,8 @@
 // Starts the slicing tool as a separate process and forgets it.
 #pragma once
 
+#include "platformtool.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +14,22 @@ struct Result
     QString reason; // why the start failed, for the user
 };
 
-// Starts the program the location names (the whole text is the program,
-// never split into words) with the given arguments. Does not wait for it.
+// The start in two steps, so that a window can see between them whether it
+// is still wanted. prepare() reads what the tool file is (its kind, its
+// header, whether it can run) on the look-up worker and waits for it at most
+// FileLookup::PressWaitMs, the event loop running meanwhile; a file that
+// gives no answer in that time could not be read, and the command says so.
+struct Prepared
+{
+    QString program; // the tool file
+    Platform::ToolCommand command;
+};
+Prepared prepare(const QString &toolLocation, const QStringList &arguments);
+Result start(const Prepared &prepared);
+
+// Both steps: starts the program the location names (the whole text is the
+// program, never split into words) with the given arguments. Does not wait
+// for it.
 Result start(const QString &toolLocation, const QStringList &arguments);
 
 } // namespace ToolLauncher

@@ -222,13 +222,41 @@ void frmQuenlar::cmdExitClick()
 
 void frmQuenlar::cmdSliceClick()
 {
+    if (sliceUnderWay) {
+        ++slicePressesWaiting;
+        return;
+    }
+    const QPointer<frmQuenlar> self(this);
+    sliceUnderWay = true;
+    slice();
+    if (!self)
+        return;
+    sliceUnderWay = false;
+    if (slicePressesWaiting > 0) {
+        --slicePressesWaiting;
+        QMetaObject::invokeMethod(this, &frmQuenlar::cmdSliceClick, Qt::QueuedConnection);
+    }
+}
+
+void frmQuenlar::slice()
+{
+    const QPointer<frmQuenlar> self(this);
+    // Read before the checks, which read the same boxes at the same moment:
+    // the tool starts with the values that passed them, whatever is typed
+    // while they wait for the file system.
+    const QString location = ui->txtProgLocation->text();
+    const Rules::RunInputs inputs = modCommandLine::CurrentInputs();
     if (modErrorCheck::CheckInputs() == 1)
         return;
     // The tool gets its arguments as a list: a blank in the location or in an
     // argument never splits it.
-    const QString location = ui->txtProgLocation->text();
-    const ToolLauncher::Result result =
-        ToolLauncher::start(location, Rules::toolArguments(modCommandLine::CurrentInputs()));
+    const ToolLauncher::Prepared prepared = ToolLauncher::prepare(location, Rules::toolArguments(inputs));
+    // Nothing starts once the window has been closed meanwhile.
+    if (!self || !isVisible())
+        return;
+    const ToolLauncher::Result result = ToolLauncher::start(prepared);
+    if (!self)
+        return;
     if (!result.started)
         FormStyle::showWarning(this, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2")
                                          .arg(location, result.reason));

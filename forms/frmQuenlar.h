@@ -2,6 +2,8 @@
 // status line.
 #pragma once
 
+#include "filelookup.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -22,6 +24,8 @@ public:
     static frmQuenlar *instance();
     // The controls, under the names the modules know them by.
     Ui::frmQuenlar &controls() { return *ui; }
+    // The status monitor's look-ups of the tool location.
+    FileLookup::Watch &toolLocationWatch() { return toolWatch; }
 
 public slots:
     // Status monitor, run by Timer1 every 10 ms.
@@ -46,10 +50,16 @@ private slots:
 private:
     void formLoad();
     void placeTabPageFrames();
+    void slice();
 
     std::unique_ptr<Ui::frmQuenlar> ui;
     QTimer *Timer1 = nullptr;
     bool framesPlaced = false;
+    FileLookup::Watch toolWatch;
+    // A press of "Slice it" waits for the file system with the event loop
+    // running; presses that arrive meanwhile are run after it, one by one.
+    bool sliceUnderWay = false;
+    int slicePressesWaiting = 0;
 
     static QPointer<frmQuenlar> sharedInstance;
 };

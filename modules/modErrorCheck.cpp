@@ -1,28 +1,44 @@
 #include "modErrorCheck.h"
 
+#include "filelookup.h"
 #include "formstyle.h"
 #include "frmQuenlar.h"
 #include "modCommandLine.h"
 #include "rules.h"
 #include "ui_frmQuenlar.h"
 
+#include <QPointer>
+
 namespace modErrorCheck {
 
 qint16 CheckProgramLocation()
 {
-    return Rules::checkProgramLocation(frmQuenlar::instance()->controls().txtProgLocation->text());
+    frmQuenlar *const form = frmQuenlar::instance();
+    const QString location = form->controls().txtProgLocation->text();
+    // The look-up runs on the look-up worker; the tick takes what it knows by now.
+    return Rules::checkProgramLocation(location, form->toolLocationWatch().fileName(location));
 }
 
 qint16 CheckInputs()
 {
-    frmQuenlar *const form = frmQuenlar::instance();
-    Ui::frmQuenlar &c = form->controls();
+    const QPointer<frmQuenlar> form = frmQuenlar::instance();
     const Rules::RunInputs inputs = modCommandLine::CurrentInputs();
-    const int failed = Rules::firstFailingCheck(c.txtProgLocation->text(), inputs);
+    // Each look-up waits up to 2 s for the worker, the window repainting
+    // meanwhile; one that gives no answer counts as not found.
+    const int failed = Rules::firstFailingCheck(form->controls().txtProgLocation->text(), inputs,
+                                                [](const QString &path) {
+                                                    return FileLookup::fileNameWithin(path, FileLookup::PressWaitMs);
+                                                });
+    // Closed while it waited: there is nothing left to report to.
+    if (!form || !form->isVisible())
+        return 1;
     if (failed == 0)
         return 0;
 
+    Ui::frmQuenlar &c = form->controls();
     FormStyle::showWarning(form, Rules::checkMessage(failed, inputs));
+    if (!form)
+        return 1;
     c.tabQuenlar->setCurrentIndex(Rules::checkPage(failed));
     form->show();
     if (auto *target = form->findChild<QWidget *>(QLatin1String(Rules::checkFocusControl(failed))))

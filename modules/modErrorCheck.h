@@ -5,10 +5,13 @@
 
 namespace modErrorCheck {
 
-// Silent: 1 when the location box is empty or does not name quenlar.exe.
+// Silent: 1 when the location box is empty or does not name quenlar.exe, as
+// far as the look-up worker has answered by this tick (FileLookup::Watch).
 qint16 CheckProgramLocation();
 // The eleven checks in order; the first that fails is reported (warning box,
-// its tab page to the front, the focus on the control that mends it).
+// its tab page to the front, the focus on the control that mends it). The
+// look-ups are waited for with the event loop running, so the main window may
+// be closed before it returns: then it reports nothing and returns 1.
 qint16 CheckInputs();
 
 } // namespace modErrorCheck

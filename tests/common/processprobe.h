@@ -1,5 +1,5 @@
-// What a soak test watches of its own process: resident memory, heap in use
-// and open handles. Linux only; -1 where the figure cannot be had.
+// What a soak test watches of its own process: resident memory, heap in use,
+// threads and open handles. Linux only; -1 where the figure cannot be had.
 #pragma once
 
 #include <QByteArray>
@@ -51,6 +51,15 @@ inline qint64 heapInUse()
 #else
     return -1;
 #endif
+}
+
+// Threads of the process.
+inline int threads()
+{
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    if (!tasks.exists())
+        return -1;
+    return int(tasks.entryList(QDir::NoDotAndDotDot | QDir::Dirs).size());
 }
 
 inline int openHandles()

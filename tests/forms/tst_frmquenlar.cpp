@@ -1,8 +1,10 @@
 // The main window, offscreen, by object name: layout, start state, the
-// system-folder box, the status monitor, the checks' reporting and the launch.
+// system-folder box, the status monitor, the checks' reporting and the launch,
+// also while the file system does not answer.
 #include "formstyle.h"
 #include "frmQuenlar.h"
 #include "modalcatcher.h"
+#include "stalledfs.h"
 #include "standinlog.h"
 #include "twips.h"
 #include "testfiles.h"
@@ -55,7 +57,7 @@ private:
         return w;
     }
     QString status() { return control<QStatusBar>("statusBar")->currentMessage(); }
-    void tick() { form->timer1Tick(); }
+    void tick() { tickAnswered(form); }
     void locateTool()
     {
         control<QLineEdit>("txtProgLocation")->setText(tool);
@@ -339,6 +341,73 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Locate Quenlar.exe"), 1000);
         QVERIFY(!control("cmdOpenSource")->isEnabled());
         QVERIFY(!control("cmdSaveToRegistry")->isEnabled());
+    }
+
+    // A file system that stops answering, for the tool's look-up, the
+    // source's or the read of the tool file: the window keeps answering,
+    // the status says "Locate Quenlar.exe" after a second while the tool's
+    // look-up hangs and is back at once when it answers, and "Slice it"
+    // reports within 2.5 s, its look-ups or the read counting as not found.
+    void aStalledFileSystemNeverStopsTheWindow_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("sourceStalls");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("tool look-up") << int(LookupWorker::Kind::Lookup) << false << "Quenlar.exe Not Found";
+        QTest::newRow("source look-up") << int(LookupWorker::Kind::Lookup) << true << "@source does not exist";
+        QTest::newRow("tool file read") << int(LookupWorker::Kind::Inspect) << false
+                                        << "Quenlar.exe could not be started.\n\n@tool\n\nThe file could not be read";
+    }
+    void aStalledFileSystemNeverStopsTheWindow()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, sourceStalls);
+        QFETCH(QString, message);
+        message.replace(QLatin1String("@source"), source).replace(QLatin1String("@tool"), tool);
+        const auto stalled = LookupWorker::Kind(kind);
+        const bool toolLookupStalls = stalled == LookupWorker::Kind::Lookup && !sourceStalls;
+        const QString okay = QStringLiteral("Okay: Quenlar %1 trk 000 ").arg(source);
+        fillGoodInputs();
+        tick();
+        QCOMPARE(status(), okay);
+        EventLoopWatch watch;
+
+        if (toolLookupStalls) {
+            auto stall = std::make_unique<StalledFileSystem>(stalled, tool);
+            QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Locate Quenlar.exe"), 1500);
+            QVERIFY(!control("cmdOpenSource")->isEnabled());
+            QVERIFY(!control("cmdSaveToRegistry")->isEnabled());
+            // The share answers: the next tick or the one after shows it.
+            int ticks = 0;
+            bool back = false;
+            const QMetaObject::Connection counting =
+                connect(form->findChild<QTimer *>(QStringLiteral("Timer1")), &QTimer::timeout, this, [&] {
+                    if (stall->answered() && !back) {
+                        ++ticks;
+                        back = status() == okay;
+                    }
+                });
+            stall->release();
+            QTRY_VERIFY_WITH_TIMEOUT(back, 2000);
+            disconnect(counting);
+            QVERIFY2(ticks <= 2, qPrintable(QString::number(ticks)));
+            QVERIFY(control("cmdOpenSource")->isEnabled());
+        }
+
+        StalledFileSystem stall(stalled, sourceStalls ? source : stalled == LookupWorker::Kind::Lookup ? tool : QString());
+        ModalCatcher catcher;
+        QElapsedTimer pressed;
+        pressed.start();
+        control<QPushButton>("cmdSlice")->click();
+        const qint64 reported = pressed.elapsed();
+        QCOMPARE(catcher.boxes.size(), 1);
+        QVERIFY2(catcher.boxes.first().text.startsWith(message), qPrintable(catcher.boxes.first().text));
+        QVERIFY2(reported < 2500, qPrintable(QString::number(reported)));
+        // Only the tool's own look-up changes the status.
+        if (!toolLookupStalls)
+            QCOMPARE(status(), okay);
+        QVERIFY2(watch.longestMs() < 100, qPrintable(QString::number(watch.longestMs())));
+        QVERIFY(readToolLog(log).isEmpty());
     }
 
     void checksAreReported_data()

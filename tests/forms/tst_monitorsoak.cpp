@@ -1,6 +1,6 @@
 // The status monitor runs 100 times a second for the whole session: 100,000
-// ticks (about three hours) must not grow memory or open handles, in either
-// of its states.
+// ticks (about three hours), each handing a look-up to the look-up worker,
+// must not grow memory, threads or open handles, in either of its states.
 #include "formstyle.h"
 #include "frmQuenlar.h"
 #include "processprobe.h"
@@ -56,14 +56,22 @@ private slots:
         };
         run(10000); // warm-up: caches, fonts, first paints
         const qint64 memoryBefore = ProcessProbe::residentKb();
+        const qint64 heapBefore = ProcessProbe::heapInUse();
         const int handlesBefore = ProcessProbe::openHandles();
+        const int threadsBefore = ProcessProbe::threads();
         run(100000);
         QCoreApplication::processEvents();
         const qint64 growth = ProcessProbe::residentKb() - memoryBefore;
         qInfo("resident growth over 100,000 ticks: %lld kB", growth);
         if (!ProcessProbe::freedMemoryHeldBack)
             QVERIFY2(growth < 512, qPrintable(QString::number(growth)));
+        // A job of the worker kept for each tick would be a few MB here.
+        if (heapBefore >= 0) {
+            const qint64 heapGrowth = ProcessProbe::heapInUse() - heapBefore;
+            QVERIFY2(heapGrowth < 64 * 1024, qPrintable(QString::number(heapGrowth)));
+        }
         QCOMPARE(ProcessProbe::openHandles(), handlesBefore);
+        QCOMPARE(ProcessProbe::threads(), threadsBefore);
         QCOMPARE(form.findChild<QStatusBar *>(QStringLiteral("statusBar"))->currentMessage(),
                  toolFound ? QStringLiteral("Okay: Quenlar  trk 000 ") : QStringLiteral("Locate Quenlar.exe"));
     }

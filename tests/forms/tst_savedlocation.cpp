@@ -6,6 +6,7 @@
 #include "modRegEdit.h"
 #include "modalcatcher.h"
 #include "settingsstore.h"
+#include "stalledfs.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -247,7 +248,7 @@ private slots:
         startWindow();
         QCOMPARE(box()->text(), QString());
         QVERIFY(!apply()->isEnabled());
-        form->timer1Tick();
+        tickAnswered(form.get());
         QVERIFY(!apply()->isEnabled());
     }
 
@@ -264,9 +265,9 @@ private slots:
         startWindow();
         // Loading the value is a change of the box: Apply is enabled right after start.
         QVERIFY(apply()->isEnabled());
-        form->timer1Tick();
+        tickAnswered(form.get());
         QCOMPARE(apply()->isEnabled(), namesTheTool);
-        form->timer1Tick();
+        tickAnswered(form.get());
         QCOMPARE(apply()->isEnabled(), namesTheTool);
     }
 
@@ -275,22 +276,22 @@ private slots:
         startWindow();
         box()->setText(tool);
         QVERIFY(apply()->isEnabled());
-        form->timer1Tick();
+        tickAnswered(form.get());
         QVERIFY(apply()->isEnabled()); // a valid location: the monitor leaves it alone
         apply()->click();
         QVERIFY(!apply()->isEnabled());
         QCOMPARE(stored(), tool);
-        form->timer1Tick();
+        tickAnswered(form.get());
         QVERIFY(!apply()->isEnabled()); // and never enables it again
 
         // Breaking the location enables Apply only until the next tick.
         box()->setText(tool + QStringLiteral("x"));
         QVERIFY(apply()->isEnabled());
-        form->timer1Tick();
+        tickAnswered(form.get());
         QVERIFY(!apply()->isEnabled());
         // Editing it back to the stored, valid location leaves it enabled.
         box()->setText(tool);
-        form->timer1Tick();
+        tickAnswered(form.get());
         QVERIFY(apply()->isEnabled());
 
         // The saved location is there after a restart.
@@ -303,7 +304,7 @@ private slots:
         startWindow();
         form->findChild<QAbstractButton *>(QStringLiteral("chkPath"))->click();
         QVERIFY(apply()->isEnabled());
-        form->timer1Tick(); // no tool at the fixed path
+        tickAnswered(form.get()); // no tool at the fixed path
         QVERIFY(!apply()->isEnabled());
     }
 
@@ -327,7 +328,7 @@ private slots:
         }
         startWindow();
         box()->setText(tool);
-        form->timer1Tick();
+        tickAnswered(form.get());
         ModalCatcher catcher;
         apply()->click();
         QCOMPARE(catcher.boxes.size(), 1);
@@ -352,7 +353,7 @@ private slots:
         startWindow();
         QCOMPARE(box()->text(), QString());
         QVERIFY(!apply()->isEnabled());
-        form->timer1Tick();
+        tickAnswered(form.get());
         form.reset();
         // Nothing was written over it.
         QVERIFY(file.open(QIODevice::ReadOnly));
