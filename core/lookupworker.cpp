@@ -1,6 +1,7 @@
 #include "lookupworker.h"
 
 #include "filelookup.h"
+#include "platform.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -14,9 +15,6 @@
 
 #include <deque>
 
-#ifdef Q_OS_WIN
-#  include <qt_windows.h>
-#endif
 
 namespace LookupWorker {
 
@@ -83,11 +81,7 @@ public:
 private:
     void run()
     {
-#ifdef Q_OS_WIN
-        // No "insert a disk" box for a drive that is not ready, whatever the
-        // job asks; the mode belongs to the thread.
-        SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, nullptr);
-#endif
+        Platform::prepareLookupThread();
         for (;;) {
             queued.acquire();
             QMutexLocker lock(&mutex);

@@ -1,4 +1,5 @@
-// Everything that differs between Windows and the other platforms lives here.
+// Everything that differs between Windows and the other systems: declared
+// here, defined in platform_win.cpp or platform_unix.cpp (CMake builds one).
 #pragma once
 
 #include <QProcessEnvironment>
@@ -21,6 +22,26 @@ QString programPath(const QString &location);
 // `environment`: empty for Dravolt's own.
 bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
                QString *error);
+
+// How a tool is started: the program, its arguments and environment, or why
+// it cannot start.
+struct ToolCommand
+{
+    QString program;
+    QStringList arguments;
+    QProcessEnvironment environment; // empty: Dravolt's own
+    QString problem;                 // for the user: what is wrong and what mends it
+};
+
+// The command that runs the tool file `program` with `arguments`. Elsewhere
+// than on Windows: Windows programs through Wine, their source (the first
+// argument) in its Windows form, and in the terminal when there is one. Every
+// argument is passed whole.
+ToolCommand toolCommand(const QString &program, const QStringList &arguments);
+
+// Prepares the look-up worker's thread before its first job (Windows: no
+// "insert a disk" box for a drive that is not ready).
+void prepareLookupThread();
 
 // Where the per-user settings of an application are kept: a registry key
 // (Windows) or a file in the user's configuration folder.

@@ -2,6 +2,7 @@
 
 #include "filelookup.h"
 #include "lookupworker.h"
+#include "messages.h"
 #include "platform.h"
 
 #include <QFileInfo>
@@ -11,10 +12,6 @@
 namespace ToolLauncher {
 
 namespace {
-
-const QString ReasonNoAnswer = QStringLiteral(
-    "The file could not be read: the file system gave no answer within %1 seconds.\n"
-    "A network share or drive may not be ready; try again once it answers.");
 
 // Runs `work` on the look-up worker for the file at `path` and waits for it
 // (FileLookup::PressWaitMs); false when it did not finish in that time.
@@ -32,11 +29,11 @@ QString failureReason(const QString &program, const QString &systemReason)
     const bool answered = askWorker(program, [program, reason] {
         const QFileInfo info(program);
         if (!info.exists())
-            *reason = QStringLiteral("The file does not exist.");
+            *reason = Messages::DoesNotExist;
         else if (info.isDir())
-            *reason = QStringLiteral("It is a folder, not a program.");
+            *reason = Messages::IsAFolder;
         else if (!info.isExecutable())
-            *reason = QStringLiteral("The file is not executable.");
+            *reason = Messages::NotExecutable;
     });
     return answered ? *reason : systemReason;
 }
@@ -49,7 +46,7 @@ Prepared prepare(const QString &toolLocation, const QStringList &arguments)
     auto command = std::make_shared<Platform::ToolCommand>();
     if (!askWorker(program, [command, program, arguments] { *command = Platform::toolCommand(program, arguments); })) {
         // The worker goes on with it; what it finds is no longer wanted.
-        return {program, {program, arguments, {}, ReasonNoAnswer.arg(FileLookup::PressWaitMs / 1000)}};
+        return {program, {program, arguments, {}, Messages::NoAnswer.arg(FileLookup::PressWaitMs / 1000)}};
     }
     return {program, *command};
 }

@@ -1,7 +1,7 @@
 // Starts the slicing tool as a separate process and forgets it.
 #pragma once
 
-#include "platformtool.h"
+#include "platform.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,10 +1,10 @@
 // Starting the tool: the location is the program, whole; the arguments arrive
 // exactly as given, a Windows tool's source in its Windows form; a failed start
 // says why.
-#include "platformtool.h"
 #include "standinlog.h"
-#include "toollauncher.h"
 #include "testfiles.h"
+#include "toolfile.h"
+#include "toollauncher.h"
 #include "windowsprogram.h"
 
 #include <QDir>
@@ -14,6 +14,7 @@
 #include <QTest>
 
 #ifndef Q_OS_WIN
+#include "platform_unix.h"
 #include <QProcess>
 #include <cerrno>
 #include <csignal>

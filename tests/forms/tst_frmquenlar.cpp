@@ -11,7 +11,7 @@
 #include "windowsprogram.h"
 
 #ifndef Q_OS_WIN
-#  include "platformtool.h"
+#  include "platform_unix.h"
 #endif
 
 #include <QAccessible>

@@ -1,115 +1,95 @@
-#include "platformtool.h"
+// Linux and the other systems that are not Windows: the file look-up, the
+// tool started in a session of its own (a Windows tool through Wine, in a
+// terminal window), the settings file.
+#include "platform.h"
+#include "platform_unix.h"
+
+#include "messages.h"
+#include "toolfile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QStandardPaths>
+#include <QStringEncoder>
+#include <QVarLengthArray>
 
-#ifndef Q_OS_WIN
-#  include <clocale>
-#  include <cstring>
-#  include <langinfo.h>
-#  include <locale.h>
-#  include <sys/stat.h>
-#endif
-
-namespace ToolFile {
-
-namespace {
-
-quint32 littleEndian(const QByteArray &bytes, qsizetype at, int size)
-{
-    quint32 value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = (value << 8) | quint8(bytes.at(at + i));
-    return value;
-}
-
-// A PE program: the signature at `header`, then the file header, the optional
-// header and the section table, all within what was read, and every section's
-// data within the file.
-Kind classifyPe(const QByteArray &head, qint64 fileSize, qsizetype header)
-{
-    const qsizetype optional = header + 24;
-    if (optional > head.size())
-        return Kind::DamagedWindows;
-    const quint32 machine = littleEndian(head, header + 4, 2);
-    const quint32 sections = littleEndian(head, header + 6, 2);
-    const quint32 optionalSize = littleEndian(head, header + 20, 2);
-    const qsizetype table = optional + optionalSize;
-    if (sections == 0 || optionalSize < 2 || table + 40 * qsizetype(sections) > head.size())
-        return Kind::DamagedWindows;
-    for (quint32 i = 0; i < sections; ++i) {
-        const qsizetype section = table + 40 * i;
-        const qint64 size = littleEndian(head, section + 16, 4);
-        const qint64 offset = littleEndian(head, section + 20, 4);
-        if (size > 0 && offset + size > fileSize)
-            return Kind::DamagedWindows;
-    }
-    const quint32 magic = littleEndian(head, optional, 2); // 0x10b: 32-bit, 0x20b: 64-bit
-    if (machine == 0x8664)
-        return magic == 0x20b ? Kind::Windows64 : Kind::DamagedWindows;
-    if (machine == 0x14c)
-        return magic == 0x10b ? Kind::Windows32 : Kind::DamagedWindows;
-    return magic == 0x10b || magic == 0x20b ? Kind::WindowsOther : Kind::DamagedWindows;
-}
-
-} // namespace
-
-Kind classify(const QByteArray &head, qint64 fileSize)
-{
-    if (head.startsWith("\x7f" "ELF") || head.startsWith("#!"))
-        return Kind::Native;
-    if (!head.startsWith("MZ"))
-        return Kind::NotAProgram;
-    // The DOS header: 28 bytes, its own size in paragraphs, the image size in pages.
-    if (head.size() < 28)
-        return Kind::DamagedWindows;
-    const quint32 lastPageBytes = littleEndian(head, 2, 2);
-    const quint32 pages = littleEndian(head, 4, 2);
-    const quint32 headerParagraphs = littleEndian(head, 8, 2);
-    const quint32 relocationsAt = littleEndian(head, 0x18, 2);
-    // A relocation table at 0x40 or later marks a newer header, named at 0x3C.
-    if (relocationsAt >= 0x40 && head.size() >= 64) {
-        const qint64 header = littleEndian(head, 0x3C, 4);
-        if (header < 64 || header + 4 > head.size())
-            return Kind::DamagedWindows;
-        const QByteArray signature = head.mid(header, 4);
-        if (signature == QByteArray("PE\0\0", 4))
-            return classifyPe(head, fileSize, header);
-        // NE, LE, LX: 16-bit Windows and DOS extenders, which Wine on a
-        // 64-bit system does not run either.
-        if (signature.startsWith("NE") || signature.startsWith("LE") || signature.startsWith("LX"))
-            return Kind::Dos;
-        return Kind::DamagedWindows;
-    }
-    const qint64 image = qint64(pages) * 512 - (lastPageBytes ? 512 - lastPageBytes : 0);
-    if (pages == 0 || headerParagraphs == 0 || qint64(headerParagraphs) * 16 > fileSize || image > fileSize)
-        return Kind::DamagedWindows;
-    return Kind::Dos;
-}
-
-Kind classifyFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Kind::NotAProgram;
-    return classify(file.read(64 * 1024), file.size());
-}
-
-} // namespace ToolFile
+#include <clocale>
+#include <cstring>
+#include <langinfo.h>
+#include <locale.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace Platform {
 
-#ifdef Q_OS_WIN
-
-// Windows starts its own programs, each console program in a console window.
-ToolCommand toolCommand(const QString &program, const QStringList &arguments)
+QString storedFileName(const QString &path)
 {
-    return {program, arguments, {}, QString()};
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return QString();
+    // Encoded as QFile::encodeName does, but into a buffer on the stack: the
+    // status monitor asks this a hundred times a second.
+    QStringEncoder encoder(QStringEncoder::System, QStringConverter::Flag::Stateless);
+    QVarLengthArray<char, 1024> encoded(encoder.requiredSpace(path.size()) + 1);
+    *encoder.appendToBuffer(encoded.data(), path) = '\0';
+    struct stat st;
+    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return QString();
+    // Case-sensitive file systems store the name as it was given.
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return path.mid(slash + 1);
 }
 
-#else
+QString programPath(const QString &location)
+{
+    // A name without a slash would be searched for in PATH; anchor it instead.
+    if (QDir::isAbsolutePath(location))
+        return location;
+    return QDir::currentPath() + QLatin1Char('/') + location;
+}
+
+bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+               QString *error)
+{
+    // Not QProcess::startDetached: its two full forks copy the whole of
+    // Dravolt's memory map, which doubles the time to the tool's start. One
+    // light fork, and in the child what a detached start does: a session of
+    // its own, Dravolt's standard channels. Dravolt never waits for the tool;
+    // the process is collected when it ends, and its object is never deleted
+    // while it runs, so ending Dravolt leaves the tool running.
+    static QObject *const running = new QObject;
+    auto *process = new QProcess(running);
+    process->setProgram(program);
+    process->setArguments(arguments);
+    if (!environment.isEmpty())
+        process->setProcessEnvironment(environment);
+    // No pipes: the tool shares Dravolt's standard output and error, so it
+    // loses nothing when Dravolt ends. Its input is not Dravolt's: a Dravolt
+    // started from a shell would hand that shell's input to another session.
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setChildProcessModifier([] { ::setsid(); });
+    process->start();
+    if (!process->waitForStarted()) {
+        *error = process->errorString();
+        delete process;
+        return false;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return true;
+}
+
+QString settingsStorePath(const QString &application)
+{
+    // $XDG_CONFIG_HOME, or ~/.config when it is not set.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+           + QLatin1Char('/') + application + QStringLiteral(".conf");
+}
+
+bool settingsStoreIsFile()
+{
+    return true;
+}
 
 namespace {
 
@@ -136,26 +116,6 @@ QString commandOptionOf(const QString &terminalProgram)
         return QStringLiteral("-x");
     return QStringLiteral("-e");
 }
-
-const QString ReasonNoWine = QStringLiteral(
-    "It is a Windows program, and no Wine was found to run it.\n"
-    "Install Wine to run Windows programs (Debian: apt install wine)");
-const QString ReasonNo32BitWine = QStringLiteral(
-    "It is a 32-bit Windows program (i386), and this Wine runs only 64-bit ones.\n"
-    "On Debian, add the i386 architecture and install the wine32 package, as root:\n"
-    "dpkg --add-architecture i386 && apt update && apt install wine32:i386");
-const QString ReasonOtherProcessor = QStringLiteral(
-    "It is a Windows program for another kind of processor, which Wine cannot run on this machine.");
-const QString ReasonDos = QStringLiteral(
-    "It is a DOS program, which Wine does not run.\n"
-    "A DOS emulator does (Debian: apt install dosbox).");
-const QString ReasonDamaged = QStringLiteral(
-    "It begins like a Windows program but is not a valid one: it may be damaged or incomplete.\n"
-    "Copy Quenlar.exe again and choose the copy.");
-const QString ReasonNotExecutable = QStringLiteral("The file is not executable.");
-const QString ReasonNotAProgram = QStringLiteral(
-    "The file is not a program, and it is not executable.\n"
-    "Choose Quenlar.exe itself on the Options page.");
 
 } // namespace
 
@@ -307,30 +267,30 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
     switch (kind) {
     case ToolFile::Kind::Native:
         if (!info.isExecutable())
-            command.problem = ReasonNotExecutable;
+            command.problem = Messages::NotExecutable;
         break;
     case ToolFile::Kind::NotAProgram:
         // Left to the system when marked executable, as a program of a kind
         // not known here may still run.
         if (!info.isExecutable())
-            command.problem = ReasonNotAProgram;
+            command.problem = Messages::NotAProgram;
         break;
     case ToolFile::Kind::Dos:
-        command.problem = ReasonDos;
+        command.problem = Messages::Dos;
         break;
     case ToolFile::Kind::DamagedWindows:
-        command.problem = ReasonDamaged;
+        command.problem = Messages::Damaged;
         break;
     case ToolFile::Kind::WindowsOther:
-        command.problem = ReasonOtherProcessor;
+        command.problem = Messages::OtherProcessor;
         break;
     case ToolFile::Kind::Windows32:
     case ToolFile::Kind::Windows64: {
         const QString wine = wineProgram();
         if (wine.isEmpty())
-            command.problem = ReasonNoWine;
+            command.problem = Messages::NoWine;
         else if (kind == ToolFile::Kind::Windows32 && !wineRuns32Bit(wine))
-            command.problem = ReasonNo32BitWine;
+            command.problem = Messages::No32BitWine;
         command.program = wine;
         command.environment = wineEnvironment(QProcessEnvironment::systemEnvironment());
         // A Windows program takes an argument that begins with "/" for a
@@ -352,6 +312,9 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
     return command;
 }
 
-#endif
+
+void prepareLookupThread()
+{
+}
 
 } // namespace Platform

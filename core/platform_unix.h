@@ -1,47 +1,14 @@
-// What kind of program the tool file is, and how a system that is not Windows
-// starts it: a Windows program through Wine, and the tool in a terminal window
-// of its own, as Windows gives a console program a console window.
+// What only the systems that are not Windows need to start a Windows tool:
+// Wine, the Windows form of a path, and a terminal window for the tool, as
+// Windows gives a console program a console window. Defined in
+// platform_unix.cpp; the tests of these rules include it there too.
 #pragma once
 
-#include <QByteArray>
 #include <QProcessEnvironment>
 #include <QString>
-#include <QStringList>
-#include <QtGlobal>
-
-namespace ToolFile {
-
-enum class Kind {
-    Native,         // an ELF program or a script with "#!"
-    Windows64,      // a PE program for x86-64
-    Windows32,      // a PE program for i386
-    WindowsOther,   // a PE program for another processor
-    Dos,            // an MZ program without a PE header: DOS
-    DamagedWindows, // begins with "MZ" but is cut short or its headers do not hold
-    NotAProgram,    // none of the above
-};
-
-// The kind, from the file's first bytes (`head`: at least its headers; the
-// first 64 KiB are plenty) and its full size.
-Kind classify(const QByteArray &head, qint64 fileSize);
-// The same for a file on disk; NotAProgram when it cannot be read.
-Kind classifyFile(const QString &path);
-
-} // namespace ToolFile
 
 namespace Platform {
 
-// How a tool is started: the program, its arguments and environment, or why
-// it cannot start.
-struct ToolCommand
-{
-    QString program;
-    QStringList arguments;
-    QProcessEnvironment environment; // empty: Dravolt's own
-    QString problem;                 // for the user: what is wrong and what mends it
-};
-
-#ifndef Q_OS_WIN
 // Where a Windows program is run from on this system: $WINE when set, else
 // wine found in PATH; "" when there is none.
 QString wineProgram();
@@ -77,12 +44,5 @@ struct Terminal
     QString commandOption;
 };
 Terminal terminal();
-#endif
-
-// The command that runs the tool file `program` with `arguments`. Elsewhere
-// than on Windows: Windows programs through Wine, their source (the first
-// argument) in its Windows form, and in the terminal when there is one. Every
-// argument is passed whole.
-ToolCommand toolCommand(const QString &program, const QStringList &arguments);
 
 } // namespace Platform
