@@ -275,14 +275,13 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
         if (!info.isExecutable())
             command.problem = Messages::NotAProgram;
         break;
+    // Kinds no program here can run.
     case ToolFile::Kind::Dos:
-        command.problem = Messages::Dos;
-        break;
     case ToolFile::Kind::DamagedWindows:
-        command.problem = Messages::Damaged;
-        break;
     case ToolFile::Kind::WindowsOther:
-        command.problem = Messages::OtherProcessor;
+        command.problem = kind == ToolFile::Kind::Dos              ? Messages::Dos
+                          : kind == ToolFile::Kind::DamagedWindows ? Messages::Damaged
+                                                                   : Messages::OtherProcessor;
         break;
     case ToolFile::Kind::Windows32:
     case ToolFile::Kind::Windows64: {

@@ -1,6 +1,6 @@
-// Reading what a stand-in recorded: one line per start, a number and then the
-// arguments, separated by 0x1F. The tool stand-in (standin/quenlar.cpp) writes
-// its start time.
+// Reading what the stand-ins recorded: one line per start, a number and then
+// the arguments, separated by 0x1F (the tool stand-ins), or one record per
+// start (the terminal stand-in).
 #pragma once
 
 #include <QByteArray>
@@ -8,6 +8,16 @@
 #include <QList>
 #include <QStringList>
 
+// The non-empty records of a log, split at `separator`; none when there is no log.
+inline QList<QByteArray> readRecords(const QString &path, char separator)
+{
+    QFile file(path);
+    QList<QByteArray> records;
+    if (file.open(QIODevice::ReadOnly))
+        records = file.readAll().split(separator);
+    records.removeAll(QByteArray());
+    return records;
+}
 
 struct StandinRun
 {
@@ -18,19 +28,9 @@ struct StandinRun
 inline QList<StandinRun> readStandinLog(const QString &path)
 {
     QList<StandinRun> runs;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return runs;
-    const QList<QByteArray> lines = file.readAll().split('\n');
-    for (const QByteArray &line : lines) {
-        if (line.isEmpty())
-            continue;
-        const QList<QByteArray> fields = line.split('\x1f');
-        StandinRun run;
-        run.number = fields.first().toLongLong();
-        for (qsizetype i = 1; i < fields.size(); ++i)
-            run.arguments << QString::fromLocal8Bit(fields[i]);
-        runs << run;
+    for (const QByteArray &line : readRecords(path, '\n')) {
+        QStringList fields = QString::fromLocal8Bit(line).split(QChar(0x1f));
+        runs << StandinRun{fields.takeFirst().toLongLong(), fields};
     }
     return runs;
 }
@@ -48,18 +48,10 @@ struct WindowsStandinRun
 inline QList<WindowsStandinRun> readWindowsStandinLog(const QString &path)
 {
     QList<WindowsStandinRun> runs;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return runs;
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.isEmpty())
-            continue;
+    for (const QByteArray &line : readRecords(path, '\n')) {
         QStringList fields = QString::fromUtf8(line).split(QChar(0x1f));
-        WindowsStandinRun run;
-        run.sourceSize = fields.takeFirst().toLongLong();
-        run.commandLine = fields.value(0);
-        run.arguments = fields.mid(1);
-        runs << run;
+        const qint64 size = fields.takeFirst().toLongLong();
+        runs << WindowsStandinRun{size, fields.value(0), fields.mid(1)};
     }
     return runs;
 }
@@ -68,12 +60,7 @@ inline QList<WindowsStandinRun> readWindowsStandinLog(const QString &path)
 inline QList<QStringList> readTerminalStandinLog(const QString &path)
 {
     QList<QStringList> runs;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return runs;
-    for (const QByteArray &record : file.readAll().split('\x1e')) {
-        if (record.isEmpty())
-            continue;
+    for (const QByteArray &record : readRecords(path, '\x1e')) {
         QStringList arguments;
         for (const QByteArray &argument : record.chopped(1).split('\0'))
             arguments << QString::fromLocal8Bit(argument);
@@ -103,20 +90,11 @@ inline QList<ToolRun> readToolLog(const QString &path)
 {
     QList<ToolRun> runs;
 #ifdef Q_OS_WIN
-    for (const WindowsStandinRun &windows : readWindowsStandinLog(path)) {
-        ToolRun run;
-        run.number = windows.sourceSize;
-        run.commandLine = windows.commandLine;
-        run.arguments = windows.arguments;
-        runs << run;
-    }
+    for (const WindowsStandinRun &windows : readWindowsStandinLog(path))
+        runs << ToolRun{{windows.sourceSize, windows.arguments}, windows.commandLine};
 #else
-    for (const StandinRun &plain : readStandinLog(path)) {
-        ToolRun run;
-        run.number = plain.number;
-        run.arguments = plain.arguments;
-        runs << run;
-    }
+    for (const StandinRun &plain : readStandinLog(path))
+        runs << ToolRun{plain, QString()};
 #endif
     return runs;
 }
