@@ -39,6 +39,10 @@ struct ToolCommand
 // argument is passed whole.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments);
 
+// Gives the memory that a closed window freed back to the system, where the
+// allocator would otherwise keep it for later (glibc).
+void releaseFreedMemory();
+
 // Prepares the look-up worker's thread before its first job (Windows: no
 // "insert a disk" box for a drive that is not ready).
 void prepareLookupThread();

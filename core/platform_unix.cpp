@@ -18,6 +18,9 @@
 #include <cstring>
 #include <langinfo.h>
 #include <locale.h>
+#ifdef __GLIBC__
+#  include <malloc.h>
+#endif
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -314,6 +317,13 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 
 void prepareLookupThread()
 {
+}
+
+void releaseFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 } // namespace Platform

@@ -74,6 +74,11 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
     return {program, arguments, {}, QString()};
 }
 
+void releaseFreedMemory()
+{
+    // Windows' heap returns what it does not need by itself.
+}
+
 void prepareLookupThread()
 {
     // No "insert a disk" box for a drive that is not ready, whatever the

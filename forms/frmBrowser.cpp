@@ -1,8 +1,10 @@
 #include "frmBrowser.h"
 
 #include "formstyle.h"
+#include "platform.h"
 #include "webbrowser.h"
 
+#include <QCoreApplication>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -40,6 +42,13 @@ frmBrowser::frmBrowser(QWidget *parent) : QWidget(parent)
             &frmBrowser::brwWebBrowserNavigateComplete2);
 
     FormStyle::centreOnScreen(this);
+}
+
+frmBrowser::~frmBrowser()
+{
+    // A page's document is large beside the rest of Dravolt: once it is gone
+    // (after this window's children), its memory goes back to the system.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &Platform::releaseFreedMemory, Qt::QueuedConnection);
 }
 
 void frmBrowser::showEvent(QShowEvent *event)

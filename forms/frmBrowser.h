@@ -16,6 +16,7 @@ class frmBrowser : public QWidget
 
 public:
     explicit frmBrowser(QWidget *parent = nullptr);
+    ~frmBrowser() override;
 
     QString StartingAddress;
 

@@ -21,10 +21,8 @@ struct TestHome
             qputenv("HOME", QFile::encodeName(home.path()));
         for (const char *name : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
             qunsetenv(name);
-        // Windows of the tests go offscreen unless a platform is asked for.
-        // Offscreen, nothing may reach the user's display either: given a
-        // DISPLAY, that platform draws through its X server's OpenGL, which
-        // the web engine does not survive.
+        // Windows of the tests go offscreen unless a platform is asked for,
+        // and then nothing reaches the user's display either.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {

@@ -1,6 +1,6 @@
 // Which installed file answers an address: only pages under /kvrg/quenlar/ on
 // the project's web host, and never a file outside the installed folder,
-// however the path is spelled. No web engine.
+// however the path is spelled; and which addresses are the project's at all.
 #include "helppages.h"
 #include "version.h"
 
@@ -42,10 +42,11 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("file"); // under the folder, or "" for none
+        QTest::addColumn<bool>("project"); // the project's address, shown in the viewer
         const QString host = QLatin1String(Version::WebHost);
         const QString page = QStringLiteral("kvrg/quenlar/dravolt.html");
-        const auto row = [&](const char *tag, const QString &address, const QString &file) {
-            QTest::newRow(tag) << address << file;
+        const auto row = [&](const char *tag, const QString &address, const QString &file, bool project = true) {
+            QTest::newRow(tag) << address << file << project;
         };
         row("the guide", HelpPages::guideAddress(), page);
         row("host in capitals", QStringLiteral("http://%1/kvrg/quenlar/dravolt.html").arg(host.toUpper()), page);
@@ -56,23 +57,25 @@ private slots:
         row("down and up again", QStringLiteral("http://%1/kvrg/quenlar/sub/../dravolt.html").arg(host), page);
         row("missing page", HelpPages::uniqueNamesAddress(), QString());
         row("the folder itself", HelpPages::projectAddress(), QString());
-        row("other port", QStringLiteral("http://%1:8080/kvrg/quenlar/dravolt.html").arg(host), QString());
-        row("https", QStringLiteral("https://%1/kvrg/quenlar/dravolt.html").arg(host), QString());
-        row("other host", QStringLiteral("http://example.org/kvrg/quenlar/dravolt.html"), QString());
-        row("similar folder", QStringLiteral("http://%1/kvrg/quenlarx/dravolt.html").arg(host), QString());
+        row("other port", QStringLiteral("http://%1:8080/kvrg/quenlar/dravolt.html").arg(host), QString(), false);
+        row("https", QStringLiteral("https://%1/kvrg/quenlar/dravolt.html").arg(host), QString(), false);
+        row("other host", QStringLiteral("http://example.org/kvrg/quenlar/dravolt.html"), QString(), false);
+        row("similar folder", QStringLiteral("http://%1/kvrg/quenlarx/dravolt.html").arg(host), QString(), false);
         row("up one", QStringLiteral("http://%1/kvrg/quenlar/../secret.html").arg(host), QString());
         row("up two", QStringLiteral("http://%1/kvrg/quenlar/../../secret.html").arg(host), QString());
         row("up out of the folder", QStringLiteral("http://%1/kvrg/quenlar/../../../secret.html").arg(host), QString());
         row("up, encoded", QStringLiteral("http://%1/kvrg/quenlar/%2e%2e/%2E%2E/secret.html").arg(host), QString());
         row("up, backslashes", QStringLiteral("http://%1/kvrg/quenlar/..%5c..%5csecret.html").arg(host), QString());
         row("encoded slash", QStringLiteral("http://%1/kvrg/quenlar/..%2f..%2fsecret.html").arg(host), QString());
-        row("nul", QStringLiteral("http://%1/kvrg/quenlar/dravolt.html%00.txt").arg(host), QString());
+        row("nul", QStringLiteral("http://%1/kvrg/quenlar/dravolt.html%00.txt").arg(host), QString(), false);
     }
 
     void installedFileAnswers()
     {
         QFETCH(QString, address);
         QFETCH(QString, file);
+        QFETCH(bool, project);
+        QCOMPARE(HelpPages::isProjectAddress(QUrl(address)), project);
         const QString expected = file.isEmpty() ? QString() : QFileInfo(root.path() + QStringLiteral("/help/") + file).absoluteFilePath();
         QCOMPARE(HelpPages::installedFile(QUrl(address)), expected);
     }
