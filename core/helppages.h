@@ -1,4 +1,5 @@
-// Addresses of the project's help pages on its web host.
+// The project's help pages: their addresses on its web host, which addresses
+// are the project's, and the copy installed with Dravolt that answers them.
 #pragma once
 
 #include "version.h"
