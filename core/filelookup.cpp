@@ -27,7 +27,6 @@ QString Watch::fileName(const QString &path)
         return remember(QString());
     auto adopt = [this] {
         if (pending && LookupWorker::isDone(pending)) {
-            answered = true;
             answeredPath = LookupWorker::path(pending);
             answeredName = LookupWorker::answer(pending);
             pending.reset();
@@ -47,7 +46,7 @@ QString Watch::fileName(const QString &path)
     }
     if (pending && LookupWorker::runningFor(pending) >= NotFoundAfterMs)
         return remember(QString());
-    if (answered && answeredPath == path) {
+    if (answeredPath == path) {
         waitingSince.invalidate();
         return remember(answeredName);
     }

@@ -46,8 +46,7 @@ private:
     QString remember(const QString &name);
 
     LookupWorker::JobPtr pending; // the look-up of a path this watch waits for
-    bool answered = false;
-    QString answeredPath;
+    QString answeredPath; // never the empty text, which is not asked about
     QString answeredName;
     QString lastName;
     QString waitingPath; // asked about, not answered yet

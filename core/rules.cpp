@@ -134,10 +134,15 @@ static bool upperCasedEquals(const QString &text, QLatin1String upper)
     return true;
 }
 
+// The lookup's answer for the location; the empty text is asked nothing.
+static QString locationName(const QString &toolLocation, const NameLookup &lookup)
+{
+    return toolLocation.isEmpty() ? QString() : lookup(toolLocation);
+}
+
 qint16 checkProgramLocation(const QString &toolLocation)
 {
-    return checkProgramLocation(toolLocation,
-                                toolLocation.isEmpty() ? QString() : FileLookup::fileName(toolLocation));
+    return checkProgramLocation(toolLocation, locationName(toolLocation, FileLookup::fileName));
 }
 
 qint16 checkProgramLocation(const QString &toolLocation, const QString &storedName)
@@ -149,7 +154,7 @@ qint16 checkProgramLocation(const QString &toolLocation, const QString &storedNa
 
 int firstFailingCheck(const QString &toolLocation, const RunInputs &in, const NameLookup &lookup)
 {
-    if (toolLocation.isEmpty() || checkProgramLocation(toolLocation, lookup(toolLocation)) == 1)
+    if (checkProgramLocation(toolLocation, locationName(toolLocation, lookup)) == 1)
         return 1;
     if (in.source.isEmpty())
         return 2;

@@ -61,7 +61,7 @@ void WebBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType type)
     }
     const QUrl page = withoutFragment(name);
     if (!WebCopy::enabled() || page == withoutFragment(source())) {
-        show(name, type);
+        showPage(name, type);
         return;
     }
     // The web copy first: still busy while it comes.
@@ -74,18 +74,13 @@ void WebBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType type)
             return; // overtaken by another navigation
         if (!body.isNull())
             webCopy.insert(page, body);
-        show(name, type);
+        showPage(name, type);
     });
 }
 
-void WebBrowser::show(const QUrl &address, QTextDocument::ResourceType type)
+void WebBrowser::showPage(const QUrl &address, QTextDocument::ResourceType type)
 {
     QTextBrowser::doSetSource(address, type);
-    finished(address);
-}
-
-void WebBrowser::finished(const QUrl &address)
-{
     busy = false;
     emit NavigateComplete2(address);
     emit DownloadComplete();

@@ -33,9 +33,8 @@ protected:
     QVariant loadResource(int type, const QUrl &name) override;
 
 private:
-    void show(const QUrl &address, QTextDocument::ResourceType type);
+    void showPage(const QUrl &address, QTextDocument::ResourceType type);
     void fetchResource(const QUrl &address);
-    void finished(const QUrl &address);
 
     bool busy = false;
     // What the web host gave for this page and its style sheets and pictures;
