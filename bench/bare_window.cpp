@@ -3,9 +3,10 @@
 //   --timer          also runs an empty 10 ms timer: the floor for the status
 //                    monitor's idle cost;
 //   --lookup <path>  and that timer asks the file system about the path on
-//                    every tick, as the monitor must: the floor of its design;
-//   --worker         and hands that look-up to the look-up worker and waits
-//                    for it, as the monitor does: the cost of the hand-off.
+//                    every tick, on the window's thread: the floor of the
+//                    monitor's design;
+//   --watch          and asks through the monitor's FileLookup::Watch
+//                    instead, as the monitor does.
 #include "filelookup.h"
 
 #include <QApplication>
@@ -39,7 +40,7 @@ int main(int argc, char *argv[])
         timer.setInterval(10);
         if (path.isEmpty()) {
             QObject::connect(&timer, &QTimer::timeout, &window, [] {});
-        } else if (arguments.contains(QStringLiteral("--worker"))) {
+        } else if (arguments.contains(QStringLiteral("--watch"))) {
             const QString text = QFile::decodeName(path);
             QObject::connect(&timer, &QTimer::timeout, &window, [&watch, text] { watch.fileName(text); });
         } else {

@@ -4,6 +4,16 @@
 
 namespace FileLookup {
 
+namespace {
+
+// Whether to ask on the spot rather than through the look-up worker.
+bool onTheSpot(const QString &path)
+{
+    return !LookupWorker::stallingForTesting() && !Platform::mayStall(path);
+}
+
+} // namespace
+
 QString fileName(const QString &path)
 {
     return Platform::storedFileName(path);
@@ -11,50 +21,55 @@ QString fileName(const QString &path)
 
 QString fileNameWithin(const QString &path, int ms)
 {
-    const LookupWorker::JobPtr job = LookupWorker::lookUp(path);
-    return LookupWorker::waitProcessingEvents(job, ms) ? LookupWorker::answer(job) : QString();
+    if (onTheSpot(path))
+        return fileName(path);
+    const QFuture<QString> answer = LookupWorker::lookUp(path);
+    if (!LookupWorker::waitProcessingEvents(QFuture<void>(answer), ms) || answer.resultCount() == 0)
+        return QString();
+    return answer.result();
 }
 
-QString Watch::remember(const QString &name)
+void Watch::ask()
 {
-    lastName = name;
-    return name;
+    // A local disk is asked on the spot: cheaper than a hand-off, and the
+    // answer is there at this very tick.
+    if (onTheSpot(path)) {
+        pending = {};
+        answered = true;
+        answer = FileLookup::fileName(path);
+        answeredAt.start();
+        return;
+    }
+    pending = LookupWorker::lookUp(path);
+    askedAt.start();
 }
 
-QString Watch::fileName(const QString &path)
+QString Watch::fileName(const QString &text)
 {
-    if (path.isEmpty())
-        return remember(QString());
-    auto adopt = [this] {
-        if (pending && LookupWorker::isDone(pending)) {
-            answeredPath = LookupWorker::path(pending);
-            answeredName = LookupWorker::answer(pending);
-            pending.reset();
-        }
-    };
-    adopt();
-    if (!pending) {
-        // A look-up of this path that a press asked for answers for the ticks too.
-        const LookupWorker::JobPtr now = LookupWorker::running();
-        if (now && LookupWorker::kind(now) == LookupWorker::Kind::Lookup && LookupWorker::path(now) == path)
-            pending = now;
+    isKnown = true;
+    if (text.isEmpty()) {
+        path.clear();
+        pending = {};
+        answered = false;
+        return QString();
     }
-    if (!pending && !LookupWorker::busy()) {
-        pending = LookupWorker::lookUp(path);
-        LookupWorker::waitFor(pending, TickWaitMs);
-        adopt();
+    if (text != path) {
+        path = text;
+        answered = false;
+        ask();
     }
-    if (pending && LookupWorker::runningFor(pending) >= NotFoundAfterMs)
-        return remember(QString());
-    if (answeredPath == path) {
-        waitingSince.invalidate();
-        return remember(answeredName);
+    if (pending.isValid() && pending.isFinished()) {
+        answered = true;
+        answer = pending.resultCount() > 0 ? pending.result() : QString();
+        answeredAt.start();
+        pending = {};
     }
-    if (!waitingSince.isValid() || waitingPath != path) {
-        waitingPath = path;
-        waitingSince.start();
-    }
-    return remember(waitingSince.elapsed() >= NotFoundAfterMs ? QString() : lastName);
+    if (!pending.isValid() && answeredAt.hasExpired(RefreshMs))
+        ask();
+    if (pending.isValid() && askedAt.hasExpired(NotFoundAfterMs))
+        return QString();
+    isKnown = answered;
+    return answered ? answer : QString();
 }
 
 } // namespace FileLookup

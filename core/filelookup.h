@@ -16,41 +16,47 @@ namespace FileLookup {
 // expansion. Never throws, never opens the file: one file-system query at most.
 QString fileName(const QString &path);
 
-// How long a window waits for the worker. A status tick waits a few
-// milliseconds, which a disk that answers at all answers within; the
-// monitor's look-up that has not answered after a second counts as "not
-// found" until it does. A press of a button waits up to 2 s for each answer.
-inline constexpr int TickWaitMs = 5;
+// How long a window waits for the file system. The status monitor asks again
+// about an unchanged path every RefreshMs, and counts a look-up that has not
+// answered after NotFoundAfterMs as "not found" until it does. A press of a
+// button waits up to PressWaitMs for each answer.
+inline constexpr int RefreshMs = 100;
 inline constexpr int NotFoundAfterMs = 1000;
 inline constexpr int PressWaitMs = 2000;
 
-// fileName() asked of the worker and waited for at most `ms`, the event loop
-// running meanwhile (LookupWorker::waitProcessingEvents); "" when it does not
-// answer in time.
+// fileName() on the spot for a path on a local disk; elsewhere asked of the
+// look-up worker and waited for at most `ms`, the event loop running
+// meanwhile (LookupWorker::waitProcessingEvents); "" when it does not answer
+// in time.
 QString fileNameWithin(const QString &path, int ms);
 
-// The status monitor's look-ups of one path text, tick after tick. A tick
-// starts a look-up only when the worker has nothing to do, so at most one is
-// ever in flight, and waits TickWaitMs for it; one that takes longer goes on
-// in the background while the ticks use the newest answer.
+// The status monitor's look-ups of one path text, tick after tick. A path
+// new to the watch is asked at once, an unchanged one again every RefreshMs:
+// on a local disk on the spot, elsewhere through the look-up worker, never
+// waited for (a tick takes what the file system has answered by then).
 class Watch
 {
 public:
-    // The stored name for `path` as this tick knows it: the newest answer
-    // for it; "" while a look-up of it has run NotFoundAfterMs without an
-    // answer; for a path with no answer yet, what the last call returned,
-    // until it has waited NotFoundAfterMs. "" at once for the empty text.
+    // The stored name for `path` as far as the file system has answered: its
+    // newest answer; "" while its look-up has run NotFoundAfterMs without an
+    // answer; "" at once for the empty text. "" too, with known() false,
+    // while a path new to the watch has not answered yet.
     QString fileName(const QString &path);
+    // Whether the last fileName() rests on an answer (or on the wait given up).
+    bool known() const { return isKnown; }
+    // Whether a look-up is under way.
+    bool waiting() const { return pending.isValid() && !pending.isFinished(); }
 
 private:
-    QString remember(const QString &name);
+    void ask();
 
-    LookupWorker::JobPtr pending; // the look-up of a path this watch waits for
-    QString answeredPath; // never the empty text, which is not asked about
-    QString answeredName;
-    QString lastName;
-    QString waitingPath; // asked about, not answered yet
-    QElapsedTimer waitingSince;
+    QString path; // the path text followed
+    QFuture<QString> pending;
+    QElapsedTimer askedAt;
+    bool answered = false;
+    QString answer;
+    QElapsedTimer answeredAt;
+    bool isKnown = false;
 };
 
 } // namespace FileLookup

@@ -11,6 +11,13 @@ namespace Platform {
 // Name as stored of the ordinary file the path names, or "" (see FileLookup).
 QString storedFileName(const QString &path);
 
+// Whether a question about the path may keep its asker waiting: the path lies
+// on a network drive or share, a removable or user-space file system, an
+// automounter's or one of a kind not known here, or leads there through a
+// link. Told without touching any such file system; a path on a local disk
+// answers at once.
+bool mayStall(const QString &path);
+
 // The program path that starts the file a location text names, without a
 // search of PATH: relative texts are taken relative to the current folder.
 QString programPath(const QString &location);
@@ -43,7 +50,7 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments);
 // allocator would otherwise keep it for later (glibc).
 void releaseFreedMemory();
 
-// Prepares the look-up worker's thread before its first job (Windows: no
+// Prepares a thread of the look-up worker before its first job (Windows: no
 // "insert a disk" box for a drive that is not ready).
 void prepareLookupThread();
 

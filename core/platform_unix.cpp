@@ -9,18 +9,24 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QVarLengthArray>
 
+#include <climits>
 #include <clocale>
 #include <cstring>
+#include <vector>
 #include <langinfo.h>
 #include <locale.h>
 #ifdef __GLIBC__
 #  include <malloc.h>
 #endif
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +47,150 @@ QString storedFileName(const QString &path)
     // Case-sensitive file systems store the name as it was given.
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     return path.mid(slash + 1);
+}
+
+namespace {
+
+// The mounted file systems (/proc/self/mountinfo), read again when the kernel
+// reports that the table changed.
+class MountTable
+{
+public:
+    QMutex mutex; // held while the table is read or used
+
+    // Whether the file system that holds `path` (absolute, without links) is
+    // one of a local disk's kinds.
+    bool isLocal(const QByteArray &path) const
+    {
+        qsizetype longest = -1;
+        bool local = false;
+        for (const Mount &m : mounts) {
+            const bool under = path == m.point || m.point == "/"
+                               || (path.startsWith(m.point) && path.at(m.point.size()) == '/');
+            // The last of equal mount points is the one on top.
+            if (under && m.point.size() >= longest) {
+                longest = m.point.size();
+                local = m.local;
+            }
+        }
+        return local;
+    }
+
+    // Reads the table again when it has changed since it was last read.
+    void refresh()
+    {
+        if (fd >= 0) {
+            pollfd p{fd, POLLPRI, 0};
+            if (::poll(&p, 1, 0) == 0)
+                return;
+            ::lseek(fd, 0, SEEK_SET);
+        } else {
+            fd = ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                return; // no table: every path counts as one that may stall
+        }
+        QByteArray table;
+        char buffer[16384];
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
+            table.append(buffer, n);
+        mounts.clear();
+        for (const QByteArray &line : table.split('\n')) {
+            // "id parent major:minor root point options [optional...] - type source ..."
+            const QList<QByteArray> fields = line.split(' ');
+            const qsizetype dash = fields.indexOf("-");
+            if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
+                continue;
+            mounts.push_back({unescape(fields[4]), localKinds().contains(fields[dash + 1])});
+        }
+    }
+
+    // Blanks, tabs, newlines and backslashes in a mount point are written as \ooo.
+    static QByteArray unescape(const QByteArray &field)
+    {
+        QByteArray out;
+        for (qsizetype i = 0; i < field.size(); ++i) {
+            if (field[i] == '\\' && i + 3 < field.size()) {
+                out.append(char(field.mid(i + 1, 3).toInt(nullptr, 8)));
+                i += 3;
+            } else {
+                out.append(field[i]);
+            }
+        }
+        return out;
+    }
+
+    // The kinds of a disk inside the machine and of the kernel's own. Not
+    // here, so counted as may-stall: network file systems (nfs, cifs, smb3,
+    // 9p, ceph, afs, glusterfs, davfs), FUSE (fuse.*, fuseblk), autofs, the
+    // kinds of removable media (vfat, exfat, ntfs, iso9660, udf) and any kind
+    // not known.
+    static const QSet<QByteArray> &localKinds()
+    {
+        static const QSet<QByteArray> kinds{
+            "ext2", "ext3", "ext4", "xfs", "btrfs", "f2fs", "jfs", "reiserfs", "zfs", "bcachefs", "nilfs2",
+            "overlay", "tmpfs", "ramfs", "devtmpfs", "proc", "sysfs", "devpts", "mqueue", "cgroup", "cgroup2",
+            "debugfs", "tracefs", "securityfs", "pstore", "bpf", "configfs", "hugetlbfs", "efivarfs",
+            "binfmt_misc", "squashfs", "erofs"};
+        return kinds;
+    }
+
+private:
+    struct Mount
+    {
+        QByteArray point;
+        bool local;
+    };
+
+    int fd = -1;
+    std::vector<Mount> mounts;
+};
+
+} // namespace
+
+bool mayStall(const QString &path)
+{
+    static MountTable table;
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return false;
+    QMutexLocker lock(&table.mutex);
+    table.refresh();
+    const QByteArray absolute = QFile::encodeName(
+        QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
+    // The path's folders one by one, links followed by hand, so that no
+    // question reaches a file system before it is known to be local.
+    QList<QByteArray> rest = absolute.split('/');
+    QByteArray done; // resolved so far, without links; "" is the root
+    int links = 0;
+    while (!rest.isEmpty()) {
+        const QByteArray name = rest.takeFirst();
+        if (name.isEmpty() || name == ".")
+            continue;
+        if (name == "..") {
+            done.truncate(qMax(0, int(done.lastIndexOf('/'))));
+            continue;
+        }
+        const QByteArray next = done + '/' + name;
+        if (!table.isLocal(next))
+            return true;
+        struct stat st;
+        if (::lstat(next.constData(), &st) != 0)
+            return false; // nothing there: the look-up answers at once
+        if (!S_ISLNK(st.st_mode)) {
+            done = next;
+            continue;
+        }
+        if (++links > 40)
+            return false; // a loop of links, which the look-up reports at once
+        QByteArray target(st.st_size > 0 ? st.st_size + 1 : PATH_MAX, '\0');
+        const ssize_t n = ::readlink(next.constData(), target.data(), target.size());
+        if (n < 0)
+            return false;
+        target.truncate(n);
+        if (target.startsWith('/'))
+            done.clear();
+        rest = target.split('/') + rest;
+    }
+    return !table.isLocal(done.isEmpty() ? QByteArray("/") : done);
 }
 
 QString programPath(const QString &location)

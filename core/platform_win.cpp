@@ -31,6 +31,21 @@ QString storedFileName(const QString &path)
     return QString::fromWCharArray(data.cFileName);
 }
 
+bool mayStall(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return false;
+    // Made absolute on the text alone (drive-relative and relative texts
+    // against the current folders), so nothing is asked of the drive itself.
+    const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (absolute.startsWith(QLatin1String("\\\\")) || absolute.size() < 3 || absolute.at(1) != QLatin1Char(':'))
+        return true; // a share (\\server\share) or a device
+    // Only a drive fixed in the machine answers at once: network and
+    // removable drives, optical discs and unknown ones may not.
+    const QString root = absolute.left(2) + QLatin1Char('\\');
+    return GetDriveTypeW(reinterpret_cast<const wchar_t *>(root.utf16())) != DRIVE_FIXED;
+}
+
 QString programPath(const QString &location)
 {
     // Handles drive-relative texts such as "C:WINDOWS\COMMAND\Quenlar.exe" too.

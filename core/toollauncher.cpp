@@ -18,8 +18,7 @@ namespace {
 template<typename Work>
 bool askWorker(const QString &path, Work work)
 {
-    return LookupWorker::waitProcessingEvents(LookupWorker::inspect(path, std::move(work)),
-                                              FileLookup::PressWaitMs);
+    return LookupWorker::waitProcessingEvents(LookupWorker::inspect(path, std::move(work)), FileLookup::PressWaitMs);
 }
 
 // A plain reason for a start that failed, from what the file system says.

@@ -15,7 +15,8 @@ qint16 CheckProgramLocation()
 {
     frmQuenlar *const form = frmQuenlar::instance();
     const QString location = form->controls().txtProgLocation->text();
-    // The look-up runs on the look-up worker; the tick takes what it knows by now.
+    // A tick never waits on a file system that may stall: it takes what the
+    // monitor's look-ups know by now.
     return Rules::checkProgramLocation(location, form->toolLocationWatch().fileName(location));
 }
 
@@ -23,7 +24,7 @@ qint16 CheckInputs()
 {
     const QPointer<frmQuenlar> form = frmQuenlar::instance();
     const Rules::RunInputs inputs = modCommandLine::CurrentInputs();
-    // Each look-up waits up to 2 s for the worker, the window repainting
+    // A look-up off the local disk waits up to 2 s, the window repainting
     // meanwhile; one that gives no answer counts as not found.
     const int failed = Rules::firstFailingCheck(form->controls().txtProgLocation->text(), inputs,
                                                 [](const QString &path) {

@@ -6,7 +6,8 @@
 namespace modErrorCheck {
 
 // Silent: 1 when the location box is empty or does not name quenlar.exe, as
-// far as the look-up worker has answered by this tick (FileLookup::Watch).
+// far as the file system has answered by this tick (FileLookup::Watch); 1
+// too while a new location has no answer yet.
 qint16 CheckProgramLocation();
 // The eleven checks in order; the first that fails is reported (warning box,
 // its tab page to the front, the focus on the control that mends it). The

@@ -15,31 +15,36 @@
 #include <atomic>
 #include <memory>
 
-// A tick waits a few milliseconds for its look-up; on a loaded machine the
-// worker may not get a processor that soon, and the tick shows the answer
-// before. One more tick, once the worker is done, shows this one's.
+// A tick takes the answers the file system has given by then; one more tick,
+// once the look-up it asked for has answered, shows that answer.
 inline void tickAnswered(frmQuenlar *form)
 {
     form->timer1Tick();
-    if (LookupWorker::busy() && QTest::qWaitFor([] { return !LookupWorker::busy(); }, 10000))
+    const FileLookup::Watch &watch = form->toolLocationWatch();
+    if (watch.waiting() && QTest::qWaitFor([&watch] { return !watch.waiting(); }, 10000))
         form->timer1Tick();
 }
 
-// Every job of the worker of one kind (and path, when given) takes 3 s, as on
-// a share whose server has gone to sleep, until release().
+// Every job of the worker of one kind about the given paths (any path when
+// none is given) takes `ms` (3 s), as on a share whose server has gone to
+// sleep, until release().
 class StalledFileSystem
 {
 public:
-    StalledFileSystem(LookupWorker::Kind kind, const QString &path = QString())
+    StalledFileSystem(LookupWorker::Kind kind, const QStringList &paths = {}, int ms = 3000)
     {
-        LookupWorker::setStallForTesting([state = state, kind, path](LookupWorker::Kind k, const QString &p) {
-            if (k != kind || (!path.isEmpty() && p != path))
+        LookupWorker::setStallForTesting([state = state, kind, paths, ms](LookupWorker::Kind k, const QString &p) {
+            if (k != kind || (!paths.isEmpty() && !paths.contains(p)))
                 return;
-            const QDeadlineTimer stall(3000);
+            const QDeadlineTimer stall(ms);
             while (!state->released && !stall.hasExpired())
                 QThread::msleep(5);
             state->answered = true;
         });
+    }
+    StalledFileSystem(LookupWorker::Kind kind, const QString &path)
+        : StalledFileSystem(kind, path.isEmpty() ? QStringList() : QStringList(path))
+    {
     }
     ~StalledFileSystem()
     {

@@ -1,7 +1,8 @@
 """The tool on a share that stops answering, a real one: a FUSE file system
 (stallfs.py) whose every look-up sleeps 3 s while a control file exists.
 Dravolt keeps answering a screen reader, says "Locate Quenlar.exe", reports
-"Slice it" in time, and recovers by itself when the share answers again."""
+"Slice it" in time, and recovers by itself when the share answers again; a
+local copy of the tool meanwhile is found, saved and started at once."""
 import os
 import shutil
 import subprocess
@@ -65,7 +66,10 @@ class StalledShare(DravoltCase):
         return text
 
     def test_the_window_keeps_answering_and_recovers_when_the_share_answers(self):
-        tool = os.path.join(self.share, "quenlar.exe")  # the stand-in, through the share
+        # The stand-in through the share, reached by a link on the local disk.
+        link = os.path.join(self.root, "tools-link")
+        os.symlink(self.share, link)
+        tool = os.path.join(link, "quenlar.exe")
         with open(os.path.join(self.config_home, "dravolt.conf"), "w") as f:
             f.write(f"[Quenlar]\nLocation={tool}\n")
         self.start_dravolt()
@@ -94,3 +98,32 @@ class StalledShare(DravoltCase):
         self.page("Slice")  # check 1 brought the Options page to the front
         self.assertTrue(enabled(self.button("Browse to source TGA file")))
         self.assertEqual(self.tool_runs(), [])
+
+    def test_a_local_copy_answers_while_the_saved_share_hangs(self):
+        shared = os.path.join(self.share, "quenlar.exe")
+        with open(os.path.join(self.config_home, "dravolt.conf"), "w") as f:
+            f.write(f"[Quenlar]\nLocation={shared}\n")
+        self.make_tga("track.tga")
+        self.start_dravolt()
+        self.wait_status(START)
+        open(self.asleep, "w").close()
+        self.wait_status("Locate Quenlar.exe")
+
+        # The user browses to the local copy: nothing about it waits for the share.
+        self.locate_tool()
+        browsed = time.monotonic()
+        self.wait_status(START)
+        self.assertLess(time.monotonic() - browsed, 1.0, "the local copy's look-up waited for the share")
+        apply = self.button("Apply")
+        self.assertTrue(enabled(apply))
+        press(apply)
+        wait_for(lambda: f"Location={self.tool}\n" in self.settings_text(), "the local copy saved")
+        self.page("Slice")
+        press(self.button("Browse to source TGA file"))
+        self.pick_file("Browse to source TGA file", "track.tga")
+        self.set_text("baseFileName", "trk")
+        press(self.button("Slice it"))
+        wait_for(lambda: len(self.tool_runs()) == 1, "the local copy to run")
+        self.assertEqual(self.tool_runs()[0], [os.path.join(self.work, "track.tga"), "trk", "000"])
+        threads = len(os.listdir(f"/proc/{self.dravolt.pid}/task"))
+        self.assertLessEqual(threads, 8, f"Dravolt holds {threads} threads")

@@ -4,6 +4,7 @@
 #include "formstyle.h"
 #include "frmQuenlar.h"
 #include "modalcatcher.h"
+#include "settingsstore.h"
 #include "stalledfs.h"
 #include "standinlog.h"
 #include "twips.h"
@@ -408,6 +409,35 @@ private slots:
             QCOMPARE(status(), okay);
         QVERIFY2(watch.longestMs() < 100, qPrintable(QString::number(watch.longestMs())));
         QVERIFY(readToolLog(log).isEmpty());
+    }
+
+    // The saved location lies on a share that stops answering; the user
+    // browses to a local copy. Nothing about the local copy waits for the
+    // share: the next tick shows it, Apply saves it, Slice it starts it.
+    void aStalledLocationHoldsBackNoOtherPath()
+    {
+        const QString shared = copyStandin(QStringLiteral("share/quenlar.exe"));
+        fillGoodInputs();
+        control<QLineEdit>("txtProgLocation")->setText(shared);
+        tick();
+        StalledFileSystem stall(LookupWorker::Kind::Lookup, QStringList{shared}, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Locate Quenlar.exe"), 1500);
+
+        control<QLineEdit>("txtProgLocation")->setText(tool);
+        QElapsedTimer typed;
+        typed.start();
+        QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Okay: Quenlar %1 trk 000 ").arg(source), 1000);
+        QVERIFY2(typed.elapsed() < 100, qPrintable(QString::number(typed.elapsed())));
+        QVERIFY(control("cmdOpenSource")->isEnabled());
+        QVERIFY(control("cmdSaveToRegistry")->isEnabled());
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSaveToRegistry")->click();
+        QCOMPARE(SettingsStore::read("dravolt", "Quenlar", "Location"), tool);
+        SettingsStore::write(QString(), "dravolt", "Quenlar", "Location"); // the next window starts empty
+        control<QPushButton>("cmdSlice")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
+        QVERIFY(catcher.boxes.isEmpty());
+        QVERIFY(!stall.answered()); // all of it while the share still hangs
     }
 
     void checksAreReported_data()

@@ -1,13 +1,17 @@
 // The status monitor runs 100 times a second for the whole session: 100,000
-// ticks (about three hours), each handing a look-up to the look-up worker,
-// must not grow memory, threads or open handles, in either of its states.
+// ticks (about three hours) must not grow memory, threads or open handles, in
+// either of its states; nor may a share that stops answering for long.
 #include "formstyle.h"
 #include "frmQuenlar.h"
+#include "modalcatcher.h"
 #include "processprobe.h"
+#include "stalledfs.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +78,51 @@ private slots:
         QCOMPARE(ProcessProbe::threads(), threadsBefore);
         QCOMPARE(form.findChild<QStatusBar *>(QStringLiteral("statusBar"))->currentMessage(),
                  toolFound ? QStringLiteral("Okay: Quenlar  trk 000 ") : QStringLiteral("Locate Quenlar.exe"));
+    }
+
+    // The tool's location, the source and a third typed location lie on a
+    // share that stops answering. Each path hangs once and is asked again
+    // only when it answers, however often the monitor ticks and Slice it is
+    // pressed, so the threads stay few and the memory flat.
+    void aLongStallHoldsFewThreads()
+    {
+        if (ProcessProbe::threads() < 0)
+            QSKIP("needs /proc");
+        QTemporaryDir dir;
+        const QString local = putFile(dir.filePath(QStringLiteral("local/quenlar.exe")), QByteArray());
+        const QString tool = putFile(dir.filePath(QStringLiteral("share/quenlar.exe")), QByteArray());
+        const QString source = putFile(dir.filePath(QStringLiteral("share/track.tga")), QByteArray());
+        const QString third = dir.filePath(QStringLiteral("share/old/quenlar.exe"));
+        frmQuenlar form;
+        form.show();
+        auto *location = form.findChild<QLineEdit *>(QStringLiteral("txtProgLocation"));
+        form.findChild<QLineEdit *>(QStringLiteral("txtTGA"))->setText(source);
+        form.findChild<QLineEdit *>(QStringLiteral("txtBaseFileName"))->setText(QStringLiteral("trk"));
+        StalledFileSystem stall(LookupWorker::Kind::Lookup, {tool, source, third}, 600000);
+        ModalCatcher catcher;
+        auto round = [&] {
+            for (const QString &path : {tool, third, local}) {
+                location->setText(path);
+                QTest::qWait(300);
+            }
+            form.findChild<QPushButton *>(QStringLiteral("cmdSlice"))->click(); // the source: 2 s
+        };
+        round();
+        const int threads = ProcessProbe::threads();
+        const qint64 heap = ProcessProbe::heapInUse();
+        for (int i = 0; i < 4; ++i)
+            round();
+        QCOMPARE(catcher.boxes.size(), 5);
+        QCOMPARE(catcher.boxes.last().text, source + QStringLiteral(" does not exist"));
+        qInfo("threads: %d after the first round, %d after five", threads, ProcessProbe::threads());
+        QVERIFY2(ProcessProbe::threads() <= qMin(threads, 8), qPrintable(QString::number(ProcessProbe::threads())));
+        if (heap >= 0)
+            QVERIFY2(ProcessProbe::heapInUse() - heap < 64 * 1024, qPrintable(QString::number(ProcessProbe::heapInUse() - heap)));
+        // And a path that answers is still answered at once.
+        location->setText(local);
+        QTRY_COMPARE_WITH_TIMEOUT(form.findChild<QStatusBar *>(QStringLiteral("statusBar"))->currentMessage(),
+                                  QStringLiteral("Okay: Quenlar %1 trk 000 ").arg(source), 200);
+        QVERIFY(!stall.answered());
     }
 };
 
