@@ -16,6 +16,7 @@
 #include "formstyle.h"
 #include "frmQuenlar.h"
 #include "platform_unix.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,7 +89,7 @@ int main(int argc, char *argv[])
     const QString tool = QString::fromLocal8Bit(argv[1]);
     const int presses = paced ? 0 : QByteArray(argv[2]).toInt();
     const QString source = dir.filePath(QStringLiteral("track.tga"));
-    QFile(source).open(QIODevice::WriteOnly);
+    putFile(source, tgaImage()); // one the tool takes: no question before the start
     QFile(logPath).open(QIODevice::WriteOnly);
 
     FormStyle::applyDesignFont();

@@ -30,6 +30,9 @@ inline const QString NotAProgram = QStringLiteral(
     "The file is not a program, and it is not executable.\n"
     "Choose Quenlar.exe itself on the Options page.");
 
+// The file could not be opened (%1: the system's reason).
+inline const QString Unreadable = QStringLiteral("The file could not be read: %1.");
+
 // The file system gave no answer in time (%1: the seconds waited).
 inline const QString NoAnswer = QStringLiteral(
     "The file could not be read: the file system gave no answer within %1 seconds.\n"

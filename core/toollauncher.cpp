@@ -4,6 +4,7 @@
 #include "lookupworker.h"
 #include "messages.h"
 #include "platform.h"
+#include "tgaheader.h"
 
 #include <QFileInfo>
 
@@ -48,6 +49,24 @@ Prepared prepare(const QString &toolLocation, const QStringList &arguments)
         return {program, {program, arguments, {}, Messages::NoAnswer.arg(FileLookup::PressWaitMs / 1000)}};
     }
     return {program, *command};
+}
+
+SourceCheck checkSource(const QString &source)
+{
+    struct Reading
+    {
+        bool readable = false;
+        QString error;
+        TgaHeader::Info info;
+    };
+    auto reading = std::make_shared<Reading>();
+    if (!askWorker(source, [source, reading] {
+            reading->info = TgaHeader::readFile(source, &reading->readable, &reading->error);
+        }))
+        return {Messages::NoAnswer.arg(FileLookup::PressWaitMs / 1000), {}};
+    if (!reading->readable)
+        return {Messages::Unreadable.arg(reading->error), {}};
+    return {QString(), TgaHeader::problems(reading->info, QFileInfo(source).fileName())};
 }
 
 Result start(const Prepared &prepared)

@@ -27,6 +27,15 @@ struct Prepared
 Prepared prepare(const QString &toolLocation, const QStringList &arguments);
 Result start(const Prepared &prepared);
 
+// What the source image is, from its header, read on the look-up worker
+// within FileLookup::PressWaitMs like the tool file.
+struct SourceCheck
+{
+    QString unreadable;   // why the file could not be read; "" when it was
+    QStringList problems; // what keeps the tool from slicing it; empty: none
+};
+SourceCheck checkSource(const QString &source);
+
 // Both steps: starts the program the location names (the whole text is the
 // program, never split into words) with the given arguments. Does not wait
 // for it.

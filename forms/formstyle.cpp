@@ -90,4 +90,14 @@ void showWarning(QWidget *parent, const QString &text)
     box.exec();
 }
 
+bool askQuestion(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(Version::ApplicationName), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace FormStyle

@@ -36,4 +36,7 @@ void centreOnScreen(QWidget *window);
 // A modal warning box with one OK button, titled with the application's title.
 // The text is shown as plain text, whatever it holds.
 void showWarning(QWidget *parent, const QString &text);
+// A modal question in the same style, with Yes and No, No the default. True
+// for Yes.
+bool askQuestion(QWidget *parent, const QString &text);
 } // namespace FormStyle

@@ -255,6 +255,26 @@ void frmQuenlar::slice()
     const Rules::RunInputs inputs = modCommandLine::CurrentInputs();
     if (modErrorCheck::CheckInputs() == 1)
         return;
+    // What the tool takes: asked of the source's header before it starts.
+    const ToolLauncher::SourceCheck image = ToolLauncher::checkSource(inputs.source);
+    if (!self || !isVisible())
+        return;
+    if (!image.unreadable.isEmpty()) {
+        FormStyle::showWarning(this, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2")
+                                         .arg(inputs.source, image.unreadable));
+        return;
+    }
+    if (!image.problems.isEmpty()
+        && !FormStyle::askQuestion(this, image.problems.join(QLatin1Char('\n'))
+                                             + QStringLiteral("\n\nStart Quenlar.exe anyway?"))) {
+        if (self) {
+            ui->tabQuenlar->setCurrentIndex(0);
+            ui->cmdOpenSource->setFocus(Qt::OtherFocusReason);
+        }
+        return;
+    }
+    if (!self)
+        return;
     // The tool gets its arguments as a list: a blank in the location or in an
     // argument never splits it.
     const ToolLauncher::Prepared prepared = ToolLauncher::prepare(location, Rules::toolArguments(inputs));

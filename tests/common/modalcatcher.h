@@ -16,6 +16,7 @@ struct SeenBox
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
     Qt::TextFormat format = Qt::AutoText;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
 struct SeenFileDialog
@@ -30,6 +31,8 @@ class ModalCatcher : public QObject
 public:
     // What to do with file dialogs: choose this file, or cancel when empty.
     QString fileToChoose;
+    // The button pressed in a message box that has it (else it is rejected).
+    QMessageBox::StandardButton press = QMessageBox::Ok;
     QList<SeenBox> boxes;
     QList<SeenFileDialog> fileDialogs;
 
@@ -48,8 +51,8 @@ private:
         QWidget *modal = QApplication::activeModalWidget();
         if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             boxes << SeenBox{box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
-                             box->textFormat()};
-            box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+                             box->textFormat(), box->standardButton(box->defaultButton())};
+            box->button(press) ? box->button(press)->click() : box->reject();
         } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
             fileDialogs << SeenFileDialog{dialog->windowTitle(), dialog->nameFilters(),
                                           dialog->directory().absolutePath()};

@@ -1,7 +1,10 @@
 // The rules of a run: switch text, the two command-line texts, the tool's
-// argument list, the number readings, the file-name lookup and the eleven checks.
+// argument list, the number readings, the file-name lookup, the eleven checks
+// and what the source image's header tells.
 #include "filelookup.h"
 #include "rules.h"
+#include "testfiles.h"
+#include "tgaheader.h"
 
 #include <QDir>
 #include <QFile>
@@ -432,6 +435,50 @@ private slots:
                      QStringLiteral("Okay: Quenlar").size() + 3 * t.size() + 4);
             (void)Rules::leadingNumberValue(t);
         }
+    }
+
+    // The header of a source image beside what the tool takes, and what the
+    // user reads of it: one sentence per fault, naming the file.
+    void sourceImageHeaders_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("problems");
+        const QString rle = QStringLiteral("t.tga is RLE-compressed: save it again without RLE compression");
+        const QString alpha = QStringLiteral("t.tga has 32 bits per pixel (an alpha channel): save it as 24-bit");
+        QTest::newRow("24-bit, 60 x 60") << tgaImage() << QStringList();
+        QTest::newRow("24-bit, 240 x 180, image id") << tgaImage(2, 24, 240, 180).insert(18, "id").replace(0, 1, "\2")
+                                                     << QStringList();
+        QTest::newRow("RLE") << tgaImage(10) << QStringList{rle};
+        QTest::newRow("32-bit") << tgaImage(2, 32) << QStringList{alpha};
+        QTest::newRow("16-bit") << tgaImage(2, 16) << QStringList{"t.tga has 16 bits per pixel: save it as 24-bit"};
+        QTest::newRow("colour-mapped") << tgaImage(1, 8)
+            << QStringList{"t.tga is a colour-mapped image (it has a palette): save it as 24-bit true colour"};
+        QTest::newRow("greyscale, RLE") << tgaImage(11, 8)
+            << QStringList{"t.tga is a greyscale image: save it as 24-bit colour"};
+        QTest::newRow("250 x 180") << tgaImage(2, 24, 250, 180)
+            << QStringList{"t.tga is 250 x 180 pixels: width and height must be multiples of 60, for example 240 x 180"};
+        QTest::newRow("all at once, sides below 60") << tgaImage(10, 32, 20, 100)
+            << QStringList{rle, alpha, "t.tga is 20 x 100 pixels: width and height must be multiples of 60, "
+                                       "for example 60 x 120"};
+        QTest::newRow("pixels cut short") << tgaImage().chopped(1)
+            << QStringList{"t.tga is cut short: it ends before the pixels its header announces. Save it again"};
+        QTest::newRow("header cut short") << tgaImage().left(17)
+            << QStringList{"t.tga is too short to be a TGA image: save it again"};
+        const QString notTga = QStringLiteral("t.tga is not a TGA image: save it as a 24-bit uncompressed TGA");
+        QTest::newRow("PNG") << QByteArray("\x89PNG\r\n\x1a\n").append(100, 'x') << QStringList{notTga};
+        QTest::newRow("no image data") << tgaImage(0) << QStringList{notTga};
+        QTest::newRow("zero width") << tgaImage(2, 24, 0, 60) << QStringList{notTga};
+    }
+    void sourceImageHeaders()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, problems);
+        const QString file = putFile(dir.filePath(QStringLiteral("header/t.tga")), bytes);
+        bool readable = false;
+        QString error;
+        const TgaHeader::Info info = TgaHeader::readFile(file, &readable, &error);
+        QVERIFY(readable);
+        QCOMPARE(TgaHeader::problems(info, QStringLiteral("t.tga")), problems);
     }
 };
 

@@ -296,15 +296,17 @@ class DravoltCase(unittest.TestCase):
     # --- secondary windows -----------------------------------------------
 
     def warning(self):
-        """The warning box that is open: its message."""
+        """The warning or question box that is open: its message."""
         box = self.dravolt.window("Dravolt", pyatspi.ROLE_ALERT, "a warning box")
         texts = [label.name for label in find_all(box, pyatspi.ROLE_LABEL) if label.name]
         return box, texts
 
-    def answer_warning(self, expected):
+    def answer_warning(self, expected, button="OK"):
+        """Checks the message of the box that is open and presses its button
+        (a question's "Yes" or "No")."""
         box, texts = self.warning()
         self.assertEqual(texts, [expected])
-        press(self.button("OK", box))
+        press(self.button(button, box))
         self._closed(box, "the warning box")
 
     def _closed(self, window, what):
@@ -354,10 +356,14 @@ class DravoltCase(unittest.TestCase):
     def wait_ended(self, program):
         wait_for(lambda: not program.running(), f"pid {program.pid} to end")
 
-    def make_tga(self, name):
+    def make_tga(self, name, image_type=2):
+        """A 60 x 60, 24-bit TGA image in the work folder: uncompressed, as the
+        tool takes it, or of another type (10: RLE)."""
         path = os.path.join(self.work, name)
+        header = bytes([0, 0, image_type, 0, 0, 0, 0, 0, 0, 0, 0, 0, 60, 0, 60, 0, 24, 0])
+        pixels = bytes(60 * 60 * 3) if image_type == 2 else bytes([0x80 | 59, 0, 0, 0]) * 60
         with open(path, "wb") as f:
-            f.write(b"\0" * 18)
+            f.write(header + pixels)
         return path
 
     def viewers(self):

@@ -122,6 +122,15 @@ class FirstMistakes(DravoltCase):
         self.answer_warning(tga + " does not exist")
         self.wait_focus(pyatspi.ROLE_PUSH_BUTTON, "Browse to source TGA file")
 
+        # Saved with RLE compression: Dravolt asks before the start, and No
+        # starts nothing.
+        self.make_tga("ground.tga", image_type=10)
+        press(self.button("Slice it"))
+        self.answer_warning("ground.tga is RLE-compressed: save it again without RLE compression\n\n"
+                            "Start Quenlar.exe anyway?", "No")
+        self.wait_focus(pyatspi.ROLE_PUSH_BUTTON, "Browse to source TGA file")
+        self.assertEqual(self.tool_runs(), [])
+
         self.make_tga("ground.tga")
         press(self.button("Slice it"))
         # Without switches the tool gets three arguments (no empty fourth).

@@ -83,9 +83,7 @@ private slots:
         FormStyle::setUpApplication();
         QVERIFY(dir.isValid());
         tool = copyStandin(QStringLiteral("tool/quenlar.exe"));
-        source = dir.filePath(QStringLiteral("track.tga"));
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::WriteOnly));
+        source = putFile(dir.filePath(QStringLiteral("track.tga")), tgaImage());
         log = dir.filePath(QStringLiteral("runs.log"));
         qputenv("QUENLAR_STANDIN_LOG", QFile::encodeName(log));
     }
@@ -345,7 +343,7 @@ private slots:
     }
 
     // A file system that stops answering, for the tool's look-up, the
-    // source's or the read of the tool file: the window keeps answering,
+    // source's or the read of either file: the window keeps answering,
     // the status says "Locate Quenlar.exe" after a second while the tool's
     // look-up hangs and is back at once when it answers, and "Slice it"
     // reports within 2.5 s, its look-ups or the read counting as not found.
@@ -358,6 +356,8 @@ private slots:
         QTest::newRow("source look-up") << int(LookupWorker::Kind::Lookup) << true << "@source does not exist";
         QTest::newRow("tool file read") << int(LookupWorker::Kind::Inspect) << false
                                         << "Quenlar.exe could not be started.\n\n@tool\n\nThe file could not be read";
+        QTest::newRow("source header read") << int(LookupWorker::Kind::Inspect) << true
+                                            << "Quenlar.exe could not be started.\n\n@source\n\nThe file could not be read";
     }
     void aStalledFileSystemNeverStopsTheWindow()
     {
@@ -395,7 +395,7 @@ private slots:
             QVERIFY(control("cmdOpenSource")->isEnabled());
         }
 
-        StalledFileSystem stall(stalled, sourceStalls ? source : stalled == LookupWorker::Kind::Lookup ? tool : QString());
+        StalledFileSystem stall(stalled, sourceStalls ? source : tool);
         ModalCatcher catcher;
         QElapsedTimer pressed;
         pressed.start();
@@ -506,6 +506,37 @@ private slots:
         QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), 0);
     }
 
+    // A source the tool does not take (RLE here) asks before the start: No
+    // starts nothing and points at the source button, Yes starts the tool.
+    void aSourceTheToolDoesNotTakeAsksFirst()
+    {
+        const QString rle = putFile(dir.filePath(QStringLiteral("rle/track.tga")), tgaImage(10));
+        fillGoodInputs();
+        control<QLineEdit>("txtTGA")->setText(rle);
+        control<QTabWidget>("tabQuenlar")->setCurrentIndex(1);
+        for (const QMessageBox::StandardButton press : {QMessageBox::No, QMessageBox::Yes}) {
+            ModalCatcher catcher;
+            catcher.press = press;
+            control<QPushButton>("cmdSlice")->click();
+            QCOMPARE(catcher.boxes.size(), 1);
+            QCOMPARE(catcher.boxes.first().title, QStringLiteral("Dravolt"));
+            QCOMPARE(catcher.boxes.first().icon, QMessageBox::Question);
+            QCOMPARE(catcher.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+            QCOMPARE(catcher.boxes.first().defaultButton, QMessageBox::No);
+            QCOMPARE(catcher.boxes.first().text,
+                     QStringLiteral("track.tga is RLE-compressed: save it again without RLE compression\n\n"
+                                    "Start Quenlar.exe anyway?"));
+            if (press == QMessageBox::No) {
+                QCOMPARE(control<QTabWidget>("tabQuenlar")->currentIndex(), 0);
+                QCOMPARE(form->focusWidget(), control("cmdOpenSource"));
+                QTest::qWait(100);
+                QVERIFY(readToolLog(log).isEmpty());
+            }
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(readToolLog(log).size(), 1, 5000);
+        QCOMPARE(readToolLog(log).first().arguments.first(), rle);
+    }
+
 #ifndef Q_OS_WIN
     void aBlankInTheToolLocationRunsTheRightProgram()
     {
@@ -536,7 +567,7 @@ private slots:
             || Platform::wineProgram().isEmpty())
             QSKIP("no Wine, no WINEPREFIX of the test run's own, or no Windows stand-in");
         const QString windowsTool = copyStandin(QStringLiteral("win tools/QUENLAR.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL));
-        const QString spacedSource = putFile(dir.filePath(QStringLiteral("my pictures/tr ack.tga")), "TGA!");
+        const QString spacedSource = putFile(dir.filePath(QStringLiteral("my pictures/tr ack.tga")), tgaImage());
         ScopedEnvironment env;
         env.unset("DISPLAY"); // no terminal window here; the terminal has tests of its own
 
@@ -553,7 +584,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 2, 60000);
         for (const WindowsStandinRun &run : readWindowsStandinLog(log)) {
             QCOMPARE(run.arguments, QStringList({"Z:" + QString(spacedSource).replace('/', '\\'), "a b", "000", "/x"}));
-            QCOMPARE(run.sourceSize, 4);
+            QCOMPARE(run.sourceSize, tgaImage().size());
         }
         QVERIFY(catcher.boxes.isEmpty());
     }
