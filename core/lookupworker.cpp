@@ -55,14 +55,8 @@ QString keyOf(Kind kind, const QString &path)
 // Forgets the jobs that have finished. The caller holds the mutex.
 void dropFinished(Jobs &j)
 {
-    for (auto it = j.newest.begin(); it != j.newest.end();) {
-        if (!it->isFinished()) {
-            ++it;
-            continue;
-        }
-        j.answers.remove(it.key());
-        it = j.newest.erase(it);
-    }
+    for (auto it = j.newest.begin(); it != j.newest.end();)
+        it = it->isFinished() ? (j.answers.remove(it.key()), j.newest.erase(it)) : std::next(it);
 }
 
 // Runs `body` on the pool once the newest unfinished job of its kind about

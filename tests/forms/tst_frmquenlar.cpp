@@ -395,7 +395,8 @@ private slots:
             QVERIFY(control("cmdOpenSource")->isEnabled());
         }
 
-        StalledFileSystem stall(stalled, sourceStalls ? source : tool);
+        const QString stalledFile = sourceStalls ? source : tool;
+        StalledFileSystem stall(stalled, {stalledFile, QDir::toNativeSeparators(stalledFile)});
         ModalCatcher catcher;
         QElapsedTimer pressed;
         pressed.start();
