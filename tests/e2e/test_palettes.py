@@ -3,6 +3,7 @@ dark one, which Qt reads from KDE's colour settings (kdeglobals) by itself.
 The text's contrast against the box's background is measured on screen."""
 import os
 import re
+import shutil
 import subprocess
 from collections import Counter
 
@@ -11,34 +12,9 @@ import pyatspi
 from desk import DravoltCase, enabled, press, text_of
 from support import wait_for
 
-# Breeze Dark, as Plasma writes it into ~/.config/kdeglobals.
-DARK_KDEGLOBALS = """\
-[General]
-ColorScheme=BreezeDark
-
-[Colors:Button]
-BackgroundNormal=49,54,59
-ForegroundNormal=252,252,252
-
-[Colors:Selection]
-BackgroundNormal=61,174,233
-ForegroundNormal=252,252,252
-
-[Colors:Tooltip]
-BackgroundNormal=49,54,59
-ForegroundNormal=252,252,252
-
-[Colors:View]
-BackgroundAlternate=35,38,41
-BackgroundNormal=27,30,32
-ForegroundLink=29,153,243
-ForegroundNormal=252,252,252
-ForegroundVisited=155,89,182
-
-[Colors:Window]
-BackgroundNormal=32,35,38
-ForegroundNormal=252,252,252
-"""
+# A dark palette as KDE Plasma writes it (Breeze Dark), and its window colour.
+DARK_KDEGLOBALS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "breeze-dark.kdeglobals")
+DARK_WINDOW = (32, 35, 38)
 
 WHITE = (255, 255, 255)
 LIGHT_GREY = (224, 224, 224)
@@ -140,8 +116,7 @@ class Palettes(DravoltCase):
         self.check_readable(self.environment())
 
     def test_dark_palette_from_the_desktops_colour_settings(self):
-        with open(os.path.join(self.config_home, "kdeglobals"), "w") as f:
-            f.write(DARK_KDEGLOBALS)
+        shutil.copy(DARK_KDEGLOBALS, os.path.join(self.config_home, "kdeglobals"))
         env = self.environment()
         env.update(XDG_CURRENT_DESKTOP="KDE", KDE_SESSION_VERSION="5")
-        self.check_readable(env, window_colour=(32, 35, 38))
+        self.check_readable(env, window_colour=DARK_WINDOW)
