@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPalette>
 #include <QScreen>
+#include <QtMath>
 #include <QWidget>
 
 namespace FormStyle {
@@ -26,6 +28,31 @@ static QAccessibleInterface *windowAccessible(const QString &className, QObject 
     return new QAccessibleWidget(widget, QAccessible::Window);
 }
 
+// WCAG 2's relative luminance of a colour.
+static qreal luminance(const QColor &colour)
+{
+    const auto linear = [](qreal c) {
+        return c <= 0.04045 ? c / 12.92 : qPow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
+           + 0.0722 * linear(colour.blueF());
+}
+
+// Selected text in black or white, whichever stands out more from the
+// desktop's selection colour: the white that most palettes give stays under
+// 4.5:1 on their mid blues (3.6:1 by default, 2.4:1 in a common dark one).
+static void makeSelectionReadable()
+{
+    // Black and white stand out equally at this luminance.
+    constexpr qreal EvenLuminance = 0.179;
+    QPalette palette = QGuiApplication::palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        const bool light = luminance(palette.color(group, QPalette::Highlight)) > EvenLuminance;
+        palette.setColor(group, QPalette::HighlightedText, light ? Qt::black : Qt::white);
+    }
+    QApplication::setPalette(palette);
+}
+
 void setUpApplication()
 {
     QApplication::setApplicationName(QString::fromLatin1(Version::ApplicationName));
@@ -33,6 +60,7 @@ void setUpApplication()
     QGuiApplication::setDesktopFileName(QString::fromLatin1(Version::DesktopId));
     applyDesignFont();
     QApplication::setWindowIcon(applicationIcon());
+    makeSelectionReadable();
     QAccessible::installFactory(windowAccessible);
 }
 

@@ -15,8 +15,9 @@ inline constexpr char DesignFamily[] = "MS Sans Serif";
 inline constexpr qreal DefaultPoints = 8.25;
 
 // What every program of Dravolt sets up once its application object exists:
-// name and version, desktop entry, design font, icon, and the window role of
-// plain top-level widgets for assistive technology.
+// name and version, desktop entry, design font, icon, selected text that
+// reads on the desktop's selection colour, and the window role of plain
+// top-level widgets for assistive technology.
 void setUpApplication();
 
 // Sets the default font and the family substitutions for the whole program.

@@ -36,11 +36,20 @@ const char SystemFolderLocation[] = "C:WINDOWS\\COMMAND\\Quenlar.exe";
 
 const QColor White(255, 255, 255);
 const QColor LightGrey(224, 224, 224);
+// The text that goes with those backgrounds, whatever the desktop's palette:
+// dark while the box is enabled, and a grey with at least 4.5:1 contrast on
+// white and on light grey alike while it is disabled (the source box always
+// is, and it is the one place that shows the chosen file).
+const QColor BoxText(0, 0, 0);
+const QColor BoxDisabledText(80, 80, 80);
 
-void setBoxBackground(QLineEdit *box, const QColor &colour)
+void setBoxColours(QLineEdit *box, const QColor &background)
 {
     QPalette palette = box->palette();
-    palette.setColor(QPalette::All, QPalette::Base, colour);
+    palette.setColor(QPalette::All, QPalette::Base, background);
+    palette.setColor(QPalette::Active, QPalette::Text, BoxText);
+    palette.setColor(QPalette::Inactive, QPalette::Text, BoxText);
+    palette.setColor(QPalette::Disabled, QPalette::Text, BoxDisabledText);
     box->setPalette(palette);
 }
 
@@ -91,8 +100,12 @@ frmQuenlar::frmQuenlar(QWidget *parent)
     ui->cmdOpenSource->setFont(FormStyle::designFont(LabelPoints, true));
     ui->cmdOpenQuenlar->setFont(FormStyle::designFont(LabelPoints, true));
     // Text boxes keep their white background when disabled.
-    setBoxBackground(ui->txtTGA, White);
-    setBoxBackground(ui->txtProgLocation, White);
+    setBoxColours(ui->txtTGA, White);
+    setBoxColours(ui->txtProgLocation, White);
+    // The source browse button lies over the source box's right end; the text
+    // stops short of it, so a long path shows the file name whole.
+    const int covered = ui->txtTGA->geometry().right() - ui->cmdOpenSource->geometry().left() + 1;
+    ui->txtTGA->setTextMargins(0, 0, qMax(0, covered), 0);
 
     connect(ui->chkPath, &QCheckBox::toggled, this, &frmQuenlar::chkPathClick);
     connect(ui->cmdOpenQuenlar, &QPushButton::clicked, this, &frmQuenlar::cmdOpenQuenlarClick);
@@ -176,11 +189,11 @@ void frmQuenlar::chkPathClick()
 {
     if (ui->chkPath->isChecked()) {
         ui->txtProgLocation->setText(QString::fromLatin1(SystemFolderLocation));
-        setBoxBackground(ui->txtProgLocation, LightGrey);
+        setBoxColours(ui->txtProgLocation, LightGrey);
         ui->txtProgLocation->setEnabled(false);
     } else {
         ui->txtProgLocation->setText(QString());
-        setBoxBackground(ui->txtProgLocation, White);
+        setBoxColours(ui->txtProgLocation, White);
         ui->txtProgLocation->setEnabled(true);
     }
 }

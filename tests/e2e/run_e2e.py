@@ -138,8 +138,10 @@ def outside(options, rest):
         home = os.path.join(scratch, "home")
         os.mkdir(home)
         env = dict(os.environ)
+        # Nor the desktop's look: its palette and style come from the tests.
         for name in ("WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS", "SESSION_MANAGER",
-                     "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"):
+                     "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME", "XDG_CURRENT_DESKTOP",
+                     "KDE_SESSION_VERSION", "KDE_FULL_SESSION", "DESKTOP_SESSION", "QT_STYLE_OVERRIDE"):
             env.pop(name, None)
         env.update(HOME=home, DISPLAY=display, XDG_RUNTIME_DIR=runtime, TMPDIR=temporary, XDG_CONFIG_HOME=os.path.join(scratch, "config"),
                    QT_QPA_PLATFORM="xcb", QT_QPA_PLATFORMTHEME="", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
