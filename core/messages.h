@@ -33,6 +33,28 @@ inline const QString NotAProgram = QStringLiteral(
 // The file could not be opened (%1: the system's reason).
 inline const QString Unreadable = QStringLiteral("The file could not be read: %1.");
 
+// The source has no name by which Quenlar.exe, a Windows program that takes
+// its arguments in the system's ANSI code page, can open it (%1: the source as
+// it stands in its box; %2: the code page).
+inline const QString SourceOutsideCodePage = QStringLiteral(
+    "Quenlar.exe cannot open the source file %1.\n"
+    "Its name holds letters outside the system's code page, %2, and the file has no short name without them.\n"
+    "Give it a name of plain letters (A to Z, 0 to 9), in a folder of plain letters, and choose it there.");
+inline const QString SourceForbiddenCharacters = QStringLiteral(
+    "Quenlar.exe cannot open the source file %1.\n"
+    "Its name holds characters that Windows does not allow in names (< > \" | ? * \\, control characters, "
+    "or a blank or dot at the end), and the file has no short name without them.\n"
+    "Give it a name of plain letters (A to Z, 0 to 9), in a folder of plain letters, and choose it there.");
+inline const QString SourcePathTooLong = QStringLiteral(
+    "Quenlar.exe cannot open the source file %1.\n"
+    "Its path is longer than the 259 characters a Windows program of its age can open, even in short names.\n"
+    "Move it to a folder with a shorter path, of plain letters (A to Z, 0 to 9), and choose it there.");
+// Wine did not tell in time by which name the tool can open its source (%1:
+// the seconds waited; %2: the source).
+inline const QString NoAnswerFromWine = QStringLiteral(
+    "Wine gave no answer within %1 seconds when asked by which name Quenlar.exe can open the source file %2.\n"
+    "Its first start in a new Wine prefix takes some seconds: press Slice it again in a moment.");
+
 // The file system gave no answer in time (%1: the seconds waited).
 inline const QString NoAnswer = QStringLiteral(
     "The file could not be read: the file system gave no answer within %1 seconds.\n"

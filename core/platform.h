@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace Platform {
 
 // Name as stored of the ordinary file the path names, or "" (see FileLookup).
@@ -40,11 +42,24 @@ struct ToolCommand
     QString problem;                 // for the user: what is wrong and what mends it
 };
 
-// The command that runs the tool file `program` with `arguments`. Elsewhere
-// than on Windows: Windows programs through Wine, their source (the first
-// argument) in its Windows form, and in the terminal when there is one. Every
-// argument is passed whole.
+// The command that runs the tool file `program` with `arguments`. Every
+// argument is passed whole. A Windows tool of Quenlar.exe's age gets its
+// arguments in the system's ANSI code page and opens no path longer than
+// MAX_PATH: its source (the first argument) goes as it stands where it can
+// open it by that name, else by the file's short (8.3) name; with neither, the
+// command has a problem that names the source. Elsewhere than on Windows:
+// Windows programs run through Wine, their source in its Windows form (the
+// short name is the Wine prefix's), and in the terminal when there is one; a
+// program of the system's own gets its arguments as they stand. May ask Wine,
+// for at most 1.8 s.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments);
+
+#ifdef Q_OS_WIN
+// Test seam: gives the short form of a full path in place of
+// GetShortPathNameW (a volume without short names gives the path back).
+// Empty: the system's.
+void setShortPathForTesting(std::function<QString(const QString &)> shortPath);
+#endif
 
 // Gives the memory that a closed window freed back to the system, where the
 // allocator would otherwise keep it for later (glibc).

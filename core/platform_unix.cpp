@@ -7,15 +7,20 @@
 #include "messages.h"
 #include "toolfile.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QHash>
+#include <QMutex>
 #include <QFileInfo>
 #include <QMutex>
 #include <QSet>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <climits>
 #include <clocale>
 #include <cstring>
@@ -333,10 +338,20 @@ QString winePrefix(const QProcessEnvironment &environment)
     return (home.isEmpty() ? QDir::homePath() : home) + QStringLiteral("/.wine");
 }
 
-QString windowsPath(const QString &path, const QString &prefix)
+namespace {
+
+// The Windows form of a path (windowsPath), and the part of the Linux path
+// that it spells after its drive: the names Windows sees.
+struct WindowsForm
+{
+    QString path;
+    QString names;
+};
+
+WindowsForm windowsForm(const QString &path, const QString &prefix)
 {
     if (path.isEmpty())
-        return path;
+        return {};
     const QString absolute =
         QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
 
@@ -378,15 +393,23 @@ QString windowsPath(const QString &path, const QString &prefix)
                 QString rest = folder == QLatin1String("/") ? absolute : absolute.mid(folder.size());
                 if (rest.isEmpty())
                     rest = QStringLiteral("/");
-                return QString(QLatin1Char(char(drives[i].letter - 'a' + 'A'))) + QLatin1Char(':')
-                       + rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+                return {QString(QLatin1Char(char(drives[i].letter - 'a' + 'A'))) + QLatin1Char(':')
+                            + QString(rest).replace(QLatin1Char('/'), QLatin1Char('\\')),
+                        rest};
             }
         }
         if (folder == QLatin1String("/"))
             break;
         folder.truncate(qMax(1, int(folder.lastIndexOf(QLatin1Char('/')))));
     }
-    return QStringLiteral("\\\\?\\unix") + QString(absolute).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return {QStringLiteral("\\\\?\\unix") + QString(absolute).replace(QLatin1Char('/'), QLatin1Char('\\')), absolute};
+}
+
+} // namespace
+
+QString windowsPath(const QString &path, const QString &prefix)
+{
+    return windowsForm(path, prefix).path;
 }
 
 Terminal terminal()
@@ -407,6 +430,183 @@ Terminal terminal()
     }
     return {};
 }
+
+namespace {
+
+// How long the questions to Wine about one start may take together: within
+// the 2 s that a press waits for the start to be prepared, so that one Wine
+// does not answer in time for gets its own warning. A Wine server that is
+// running answers in 0.05 to 0.3 s, one that has to start first in 0.3 to
+// 1.5 s (a busy machine), one that creates a new prefix in seconds.
+constexpr int WineAnswerMs = 1800;
+// Windows programs of the tool's age open no longer path (MAX_PATH, its
+// terminating zero included).
+constexpr qsizetype MaxPath = 260;
+
+// The standard output of `wine <arguments>`; `inTime` false when it had not
+// ended by `deadline` (it is then ended), `output` empty when it failed.
+struct WineAnswer
+{
+    bool inTime = true;
+    QByteArray output;
+};
+
+WineAnswer askWine(const QString &wine, const QStringList &arguments, const QProcessEnvironment &environment,
+                   const QDeadlineTimer &deadline)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(wine, arguments);
+    if (!process.waitForFinished(int(qMax<qint64>(1, deadline.remainingTime())))) {
+        if (process.state() == QProcess::NotRunning)
+            return {}; // it did not start
+        // A Wine starting a new prefix goes on with it without this program.
+        process.kill();
+        process.waitForFinished();
+        return {false, {}};
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return {true, process.readAllStandardOutput()};
+}
+
+// The ANSI code page, GetACP(), of a program that Wine runs in
+// `environment`: 0 when Wine does not tell. Wine takes it from the locale's
+// character type and writes it into the prefix's registry as each program
+// starts, so reg.exe reads back the one the tool will have. Asked once for
+// each Wine and environment.
+struct CodePageAnswer
+{
+    bool inTime = true;
+    uint codePage = 0;
+};
+
+CodePageAnswer wineCodePage(const QString &wine, const QProcessEnvironment &environment,
+                            const QDeadlineTimer &deadline)
+{
+    static QMutex mutex;
+    static QHash<QString, uint> known;
+    const QString key = wine + QChar(0) + environment.toStringList().join(QChar(0));
+    {
+        const QMutexLocker lock(&mutex);
+        if (const auto found = known.constFind(key); found != known.cend())
+            return {true, *found};
+    }
+    const WineAnswer answer =
+        askWine(wine,
+                {QStringLiteral("reg.exe"), QStringLiteral("query"),
+                 QStringLiteral("HKLM\\System\\CurrentControlSet\\Control\\Nls\\CodePage"), QStringLiteral("/v"),
+                 QStringLiteral("ACP")},
+                environment, deadline);
+    if (!answer.inTime)
+        return {false, 0};
+    static const QRegularExpression value(QStringLiteral("\\bACP\\s+REG_SZ\\s+(\\d+)"));
+    const uint codePage = value.match(QString::fromLatin1(answer.output)).captured(1).toUInt();
+    if (codePage != 0) {
+        const QMutexLocker lock(&mutex);
+        known.insert(key, codePage);
+    }
+    return {true, codePage};
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// Whether a program whose ANSI code page is `codePage` (0: not known) gets
+// `text` unchanged: every letter spelled, none replaced or approximated.
+bool codePageSpells(uint codePage, QStringView text)
+{
+    if (isAscii(text) || codePage == 65001) // UTF-8
+        return true;
+    if (codePage == 0)
+        return false;
+    QStringEncoder encoder(QByteArray("windows-" + QByteArray::number(codePage)).constData());
+    if (!encoder.isValid())
+        return false;
+    const QByteArray encoded = encoder.encode(text); // converts, and so tells hasError()
+    return !encoder.hasError();
+}
+
+// Whether every name in `path`, separated by `separator`, is one Windows
+// allows: none of < > " | ? *, the other separator or a control character,
+// none ending in a blank or a dot. A ':' within a name passes: Wine opens
+// such a name as it stands, and its short name keeps the ':'.
+bool windowsAllowsNames(QStringView path, QChar separator)
+{
+    static const QString forbidden = QStringLiteral("<>\"|?*\\/");
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == separator) {
+            if (i > begin && (path[i - 1] == QLatin1Char(' ') || path[i - 1] == QLatin1Char('.')))
+                return false;
+            begin = i + 1;
+        } else if (path[i].unicode() < 0x20 || forbidden.contains(path[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The source in the form a Windows program of the tool's kind (main, fopen:
+// its arguments in its ANSI code page) can open under Wine: its Windows form,
+// or where that holds letters the code page cannot spell, characters Windows
+// does not allow in names, or more than MAX_PATH, the prefix's short (8.3)
+// name of the file. Empty, with the reason in *problem, when there is none.
+QString wineSource(const QString &source, const QString &wine, const QProcessEnvironment &environment,
+                   QString *problem)
+{
+    const WindowsForm form = windowsForm(source, winePrefix(environment));
+    // A backslash in a Linux name would split it into two in Windows' eyes,
+    // naming another file or none.
+    const bool allowed = windowsAllowsNames(form.names, QLatin1Char('/'));
+    const bool fits = form.path.size() < MaxPath;
+    const QDeadlineTimer deadline(WineAnswerMs);
+    const CodePageAnswer codePage =
+        isAscii(form.path) ? CodePageAnswer{true, 0} : wineCodePage(wine, environment, deadline);
+    const QString noAnswer = Messages::NoAnswerFromWine.arg(QString::number(WineAnswerMs / 1000.0), source);
+    if (!codePage.inTime) {
+        *problem = noAnswer;
+        return QString();
+    }
+    const bool spelled = codePageSpells(codePage.codePage, form.path);
+    if (allowed && fits && spelled)
+        return form.path;
+
+    QString shortName;
+    if (!form.names.contains(QLatin1Char('\\'))) {
+        // The \\?\ form lifts MAX_PATH and keeps a trailing blank or dot.
+        const QString device = QStringLiteral("\\\\?\\");
+        const bool addDevice = !form.path.startsWith(device);
+        const WineAnswer answer = askWine(
+            wine, {QStringLiteral("winepath.exe"), QStringLiteral("-s"), addDevice ? device + form.path : form.path},
+            environment, deadline);
+        if (!answer.inTime) {
+            *problem = noAnswer;
+            return QString();
+        }
+        shortName = QString::fromUtf8(answer.output);
+        while (shortName.endsWith(QLatin1Char('\n')) || shortName.endsWith(QLatin1Char('\r')))
+            shortName.chop(1);
+        if (addDevice && shortName.startsWith(device))
+            shortName.remove(0, device.size());
+    }
+    if (!shortName.isEmpty() && shortName.size() < MaxPath && codePageSpells(codePage.codePage, shortName)
+        && windowsAllowsNames(QStringView(shortName).mid(shortName.startsWith(QLatin1Char('\\')) ? 4 : 0),
+                              QLatin1Char('\\')))
+        return shortName;
+    *problem = !allowed   ? Messages::SourceForbiddenCharacters.arg(source)
+               : !spelled ? Messages::SourceOutsideCodePage.arg(
+                                source, codePage.codePage ? QStringLiteral("windows-%1").arg(codePage.codePage)
+                                                          : QStringLiteral("which Wine did not tell"))
+                          : Messages::SourcePathTooLong.arg(source);
+    return QString();
+}
+
+} // namespace
 
 ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 {
@@ -446,9 +646,14 @@ ToolCommand toolCommand(const QString &program, const QStringList &arguments)
         command.program = wine;
         command.environment = wineEnvironment(QProcessEnvironment::systemEnvironment());
         // A Windows program takes an argument that begins with "/" for a
-        // switch: the source goes in the form Wine's programs know it by.
-        if (!command.arguments.isEmpty())
-            command.arguments.first() = windowsPath(command.arguments.first(), winePrefix(command.environment));
+        // switch: the source goes in the form Wine's programs know it by, one
+        // the tool can open.
+        if (!command.problem.isEmpty())
+            break;
+        if (!command.arguments.isEmpty()) {
+            command.arguments.first() =
+                wineSource(command.arguments.first(), wine, command.environment, &command.problem);
+        }
         command.arguments.prepend(program);
         break;
     }

@@ -18,7 +18,8 @@ bool wineRuns32Bit(const QString &wine);
 // tool's path, its arguments) in the character set of the locale, and Dravolt
 // passes them in UTF-8, so a locale of another character set, or one missing
 // from the system, is given a UTF-8 LC_CTYPE; the other categories stay the
-// user's. Wine's own diagnostics are off unless WINEDEBUG asks for them, so
+// user's. Wine takes its programs' ANSI code page from LC_CTYPE too: a UTF-8
+// locale is left as it is, so ru_RU.UTF-8 keeps windows-1251. Wine's own diagnostics are off unless WINEDEBUG asks for them, so
 // the tool's window shows what the tool prints.
 QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment);
 // The folder Wine keeps its drives in for that environment: $WINEPREFIX, else

@@ -1,9 +1,12 @@
 // Windows: its own file look-up, console windows and registry.
 #include "platform.h"
 
+#include "messages.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QVarLengthArray>
 
 #include <qt_windows.h>
 
@@ -83,10 +86,76 @@ bool settingsStoreIsFile()
     return false;
 }
 
+namespace {
+
+std::function<QString(const QString &)> shortPathForTesting;
+
+// Whether a program gets `text` unchanged in the system's ANSI code page:
+// every letter spelled, none replaced by a look-alike or a '?'.
+bool codePageSpells(const QString &text)
+{
+    if (text.isEmpty() || GetACP() == CP_UTF8)
+        return true;
+    BOOL usedDefault = FALSE;
+    const auto *wide = reinterpret_cast<const wchar_t *>(text.utf16());
+    const int size =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), nullptr, 0, nullptr, &usedDefault);
+    return size > 0 && !usedDefault;
+}
+
+// The short (8.3) form of a full path; "" when the system gives none.
+QString shortPath(const QString &full)
+{
+    if (shortPathForTesting)
+        return shortPathForTesting(full);
+    // The \\?\ form lifts MAX_PATH from the path asked about.
+    const bool unc = full.startsWith(QLatin1String("\\\\"));
+    const QString device = unc ? QStringLiteral("\\\\?\\UNC\\") : QStringLiteral("\\\\?\\");
+    const QString extended = device + full.mid(unc ? 2 : 0);
+    const auto *name = reinterpret_cast<const wchar_t *>(extended.utf16());
+    const DWORD size = GetShortPathNameW(name, nullptr, 0);
+    if (size == 0)
+        return QString();
+    QVarLengthArray<wchar_t, MAX_PATH> buffer(size);
+    const DWORD length = GetShortPathNameW(name, buffer.data(), size);
+    if (length == 0 || length >= size)
+        return QString();
+    const QString result = QString::fromWCharArray(buffer.data(), int(length));
+    if (!result.startsWith(device))
+        return result;
+    return (unc ? QStringLiteral("\\\\") : QString()) + result.mid(device.size());
+}
+
+} // namespace
+
+void setShortPathForTesting(std::function<QString(const QString &)> shortPath)
+{
+    shortPathForTesting = std::move(shortPath);
+}
+
 // Windows starts its own programs, each console program in a console window.
+// The tool's C runtime turns the command line into its ANSI code page, and
+// its fopen takes no path of MAX_PATH characters or more: a source it could
+// not open so goes by its short name.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 {
-    return {program, arguments, {}, QString()};
+    ToolCommand command{program, arguments, {}, QString()};
+    if (arguments.isEmpty() || arguments.first().isEmpty())
+        return command;
+    const QString &source = arguments.first();
+    const QString full = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(source).absoluteFilePath()));
+    const bool spelled = codePageSpells(source);
+    const bool fits = full.size() < MAX_PATH;
+    if (spelled && fits)
+        return command;
+    const QString shortened = shortPath(full);
+    if (!shortened.isEmpty() && shortened.size() < MAX_PATH && codePageSpells(shortened))
+        command.arguments.first() = shortened;
+    else if (!spelled)
+        command.problem = Messages::SourceOutsideCodePage.arg(source, QStringLiteral("windows-%1").arg(GetACP()));
+    else
+        command.problem = Messages::SourcePathTooLong.arg(source);
+    return command;
 }
 
 void releaseFreedMemory()

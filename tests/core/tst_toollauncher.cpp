@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 #ifndef Q_OS_WIN
 #include "platform_unix.h"
 #include <QProcess>
@@ -96,6 +98,9 @@ private:
     }
 
     // What `winepath -w` in the test run's Wine prefix gives for a path.
+    // Wine's server then runs on for a few seconds, as after any Wine program:
+    // a start asked for right after times Wine's answers, not the start of its
+    // server, which a busy machine stretches beyond the press's wait.
     static QString winepath(const QString &path)
     {
         QProcess winepath;
@@ -105,18 +110,36 @@ private:
             qFatal("winepath did not end");
         return QString::fromUtf8(winepath.readAllStandardOutput()).trimmed();
     }
-    QString windowsSource; // the Wine case's source, as winepath gives it
 #endif
 
-    // Wine and the Windows stand-in, or the reason the case cannot run here.
-    static QString windowsSkipReason()
+    // The Windows stand-in and, elsewhere than on Windows, Wine; or the
+    // reason the case cannot run here.
+    static QString windowsSkipReason(const QString &standin = QStringLiteral(STANDIN_WINDOWS_TOOL))
     {
-        if (QStringLiteral(STANDIN_WINDOWS_TOOL).isEmpty())
+        if (standin.isEmpty())
             return QStringLiteral("no Windows stand-in (mingw-w64 missing)");
+#ifndef Q_OS_WIN
         if (QStandardPaths::findExecutable(QStringLiteral("wine")).isEmpty() || !qEnvironmentVariableIsSet("WINEPREFIX"))
             return QStringLiteral("no Wine, or no WINEPREFIX of the test run's own");
+#endif
         return QString();
     }
+
+#ifndef Q_OS_WIN
+    // A folder for LOCPATH that holds the locale `name` (ru_RU.UTF-8), made
+    // with localedef, so that it need not be installed; "" when it cannot be.
+    QString generatedLocales(const QString &name)
+    {
+        const QString folder = dir.filePath(QStringLiteral("locales"));
+        if (QFileInfo::exists(folder + '/' + name))
+            return folder;
+        QDir().mkpath(folder);
+        QProcess localedef;
+        localedef.start(QStringLiteral("localedef"), {QStringLiteral("-i"), name.section('.', 0, 0),
+                                                      QStringLiteral("-f"), name.section('.', 1), folder + '/' + name});
+        return localedef.waitForFinished(60000) && localedef.exitCode() == 0 ? folder : QString();
+    }
+#endif
 
 private slots:
     void init()
@@ -278,12 +301,11 @@ private slots:
         env.set("LC_ALL", locale);
         const QStringList args{source, QStringLiteral("a \"b"), QStringLiteral("$x;&|"),
                                QStringLiteral("C:\\dir\\"), QString(), QStringLiteral("ßü 'q'")};
+        const QString windowsSource = winepath(source);
         const ToolLauncher::Result r = ToolLauncher::start(tool, args);
         QVERIFY2(r.started, qPrintable(r.reason));
         QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
         const WindowsStandinRun run = readWindowsStandinLog(log).first();
-        if (windowsSource.isEmpty())
-            windowsSource = winepath(source);
         QVERIFY2(windowsSource.startsWith(QStringLiteral("Z:\\")), qPrintable(windowsSource));
         QCOMPARE(run.arguments, QStringList{windowsSource} + args.mid(1));
         QCOMPARE(run.sourceSize, 7);
@@ -320,6 +342,29 @@ private slots:
         const QString windows = Platform::windowsPath(path.arg(folder), dir.filePath(prefix));
         QDir::setCurrent(oldCwd);
         QCOMPARE(windows, expected.arg(QString(folder).replace('/', '\\')));
+    }
+
+    // A Wine that never answers holds the start up for a bounded time, and
+    // what was asked of it ends with the answer.
+    void aWineThatDoesNotAnswerHoldsNothingUp()
+    {
+        const QString tool =
+            putFile(dir.filePath(QStringLiteral("hung/Quenlar.exe")), windowsProgramHeaders(0x8664, 0x20b));
+        const QString pidFile = dir.filePath(QStringLiteral("hung/pid"));
+        const QString wine = putFile(dir.filePath(QStringLiteral("hung/wine")),
+                                     "#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 60\n");
+        QFile(wine).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ScopedEnvironment env;
+        env.set("WINE", QFile::encodeName(wine));
+        env.unset("DISPLAY");
+        // A letter beyond ASCII: Wine is asked for its code page.
+        const ToolLauncher::Result r =
+            ToolLauncher::start(tool, {dir.filePath(QStringLiteral("πίστα.tga")), "b", "000"});
+        QVERIFY(!r.started);
+        QVERIFY2(r.reason.startsWith(QStringLiteral("Wine gave no answer within 1.8 seconds")), qPrintable(r.reason));
+        QFile pid(pidFile);
+        QVERIFY(pid.open(QIODevice::ReadOnly));
+        QVERIFY(::kill(pid_t(pid.readAll().trimmed().toLongLong()), 0) == -1 && errno == ESRCH);
     }
 
     // Wine's environment: UTF-8 texts whatever the locale, its own
@@ -402,6 +447,106 @@ private slots:
     }
 #endif
 
+    // A tool of Quenlar.exe's kind takes its arguments in its ANSI code page
+    // and opens its source with fopen: it gets the source as it stands where
+    // the code page spells it, else the file's short name, and opens each.
+    // Under Wine the code page is that of Wine's locale; the Windows build's
+    // is the system's.
+    void anAnsiToolOpensEverySource_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("locale"); // Wine's (LANG); the table expects windows-1252 elsewhere
+        QTest::addColumn<bool>("asItStands");
+        QString deep;
+        for (int i = 1; i <= 9; ++i)
+            deep += QStringLiteral("folder number %1 of a long path/").arg(i);
+        QTest::newRow("Latin letters beyond ASCII") << "café über.tga" << QByteArray() << true;
+        QTest::newRow("Cyrillic") << "картинки/трек поле.tga" << QByteArray() << false;
+        QTest::newRow("Greek with CJK") << "πίστα 地面.tga" << QByteArray() << false;
+        QTest::newRow("longer than 260 characters") << deep + "track.tga" << QByteArray() << false;
+#ifndef Q_OS_WIN
+        QTest::newRow("a quote") << "tr\"ack.tga" << QByteArray() << false;
+        QTest::newRow("a bar") << "tr|ack.tga" << QByteArray() << false;
+        QTest::newRow("Cyrillic, Russian locale (1251)") << "картинки/трек поле.tga" << QByteArray("ru_RU.UTF-8") << true;
+#endif
+    }
+
+    void anAnsiToolOpensEverySource()
+    {
+        if (const QString why = windowsSkipReason(QStringLiteral(STANDIN_ANSI_TOOL)); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        QFETCH(QString, name);
+        QFETCH(QByteArray, locale);
+        QFETCH(bool, asItStands);
+        const QString tool = installStandin(QStringLiteral("ansi/Quenlar.exe"), QStringLiteral(STANDIN_ANSI_TOOL));
+        const QString source =
+            QDir::toNativeSeparators(putFile(dir.filePath(QStringLiteral("sources/") + name), "0123456"));
+#ifdef Q_OS_WIN
+        if (GetACP() != 1252)
+            QSKIP("the table expects the code page windows-1252");
+        const QString windowsForm = source;
+#else
+        ScopedEnvironment env;
+        env.unset("DISPLAY"); // no terminal
+        env.unset("LC_ALL");
+        env.unset("LC_CTYPE");
+        env.set("LANG", locale.isEmpty() ? QByteArray("C.UTF-8") : locale);
+        if (!locale.isEmpty()) {
+            const QString locales = generatedLocales(QString::fromLatin1(locale));
+            if (locales.isEmpty())
+                QSKIP("localedef cannot make the locale (Debian: the locales package)");
+            env.set("LOCPATH", QFile::encodeName(locales));
+        }
+        const QString windowsForm = winepath(source);
+#endif
+        const ToolLauncher::Result r = ToolLauncher::start(tool, {source, "b", "000"});
+        QVERIFY2(r.started, qPrintable(r.reason));
+        QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
+        const WindowsStandinRun run = readWindowsStandinLog(log).first();
+        const QString received = run.arguments.value(0);
+        QVERIFY2(run.sourceSize == 7, qPrintable(QStringLiteral("fopen failed on ") + received));
+        if (asItStands) {
+            QCOMPARE(received, windowsForm);
+        } else {
+            // A short name: plain letters, within MAX_PATH.
+            QVERIFY2(received != windowsForm && received.size() < 260
+                         && std::all_of(received.begin(), received.end(), [](QChar c) { return c.unicode() < 0x80; }),
+                     qPrintable(received));
+        }
+        QCOMPARE(run.arguments.mid(1), QStringList({"b", "000"}));
+    }
+
+    // Where no name opens the source, the tool does not start: the reason
+    // names the file, what keeps the tool from opening it and what mends it.
+    void noNameOpensTheSourceSoTheToolDoesNotStart()
+    {
+        if (const QString why = windowsSkipReason(QStringLiteral(STANDIN_ANSI_TOOL)); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        const QString tool = installStandin(QStringLiteral("ansi/Quenlar.exe"), QStringLiteral(STANDIN_ANSI_TOOL));
+#ifdef Q_OS_WIN
+        if (GetACP() == CP_UTF8)
+            QSKIP("the code page spells every name");
+        // A volume without short names, where GetShortPathNameW gives the path back.
+        Platform::setShortPathForTesting([](const QString &path) { return path; });
+        const QString source =
+            QDir::toNativeSeparators(putFile(dir.filePath(QStringLiteral("sources/πίστα 地面.tga")), "0"));
+        const QString why = QStringLiteral("letters outside the system's code page, windows-%1,").arg(GetACP());
+#else
+        // Wine has no short name for it.
+        const QString source = putFile(dir.filePath(QStringLiteral("sources/tr?ack.tga")), "0");
+        const QString why = QStringLiteral("characters that Windows does not allow in names");
+        winepath(source);
+#endif
+        const ToolLauncher::Result r = ToolLauncher::start(tool, {source, "b", "000"});
+#ifdef Q_OS_WIN
+        Platform::setShortPathForTesting({});
+#endif
+        QVERIFY(!r.started);
+        const QString remedy = QStringLiteral("a name of plain letters (A to Z, 0 to 9), in a folder of plain letters");
+        QVERIFY2(r.reason.contains(source) && r.reason.contains(why) && r.reason.contains(remedy), qPrintable(r.reason));
+        QVERIFY(readWindowsStandinLog(log).isEmpty());
+    }
+
 #ifdef Q_OS_WIN
     // Windows hands a program one command-line text: each argument must come
     // out of the tool's own parsing exactly as it went in.
@@ -412,7 +557,9 @@ private slots:
         QTest::newRow("blanks") << "quenlar.exe" << QStringList{"C:\\My Images\\my track.tga", "a b", "007", "/ixy"};
         QTest::newRow("quotes") << "quenlar.exe" << QStringList{"say \"hi\".tga", "\"", "0\"0", ""};
         QTest::newRow("backslashes before quotes") << "quenlar.exe" << QStringList{"C:\\dir\\", "a\\\"b", "\\\\", "/x"};
-        QTest::newRow("non-ASCII") << "quenlar.exe" << QStringList{QString::fromUtf8("\u00fcber \u4e2d.tga"), "\u03a9", "000", ""};
+        // Not in the source, which goes by its short name where the code page cannot spell it.
+        QTest::newRow("non-ASCII") << "quenlar.exe"
+                                   << QStringList{"track.tga", QString::fromUtf8("\u00fcber \u4e2d"), "\u03a9", ""};
         QTest::newRow("blank in the location") << "my tools/quenlar.exe" << QStringList{"a.tga", "b", "000", ""};
     }
     void argumentsSurviveWindowsQuoting()
