@@ -9,12 +9,11 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
-#include <QFileInfo>
-#include <QMutex>
-#include <QSet>
 #include <QProcess>
+#include <QSet>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringEncoder>
