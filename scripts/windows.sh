@@ -114,7 +114,7 @@ build_windows() {
             -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
             -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
             -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-            -DCMAKE_BUILD_TYPE=Release >"$dir/configure.log" 2>&1; then
+            -DCMAKE_BUILD_TYPE=Release -DDRAVOLT_BUILD_BENCH=ON >"$dir/configure.log" 2>&1; then
             cat "$dir/configure.log" >&2
             echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
             exit 1
