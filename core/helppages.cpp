@@ -17,7 +17,7 @@ QString installedFolder()
         return folderOverride;
     const QString program = QCoreApplication::applicationDirPath();
     for (const QString &candidate : {program + QStringLiteral("/help"),
-                                     program + QStringLiteral("/../share/doc/dravolt/help")}) {
+                                     program + QLatin1Char('/') + QLatin1String(Version::InstalledHelp)}) {
         if (QFileInfo(candidate + pagesPath()).isDir())
             return QDir::cleanPath(candidate);
     }

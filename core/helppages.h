@@ -24,8 +24,8 @@ inline QString uniqueNamesAddress() { return projectAddress() + QStringLiteral("
 
 // The copy of the pages that ships with Dravolt: the folder that holds
 // kvrg/quenlar/, looked for beside the running program (the build tree, a
-// Windows folder) and then in the installed data folder
-// (<prefix>/share/doc/dravolt/help beside <prefix>/bin). "" when there is none.
+// Windows folder) and then where the install put it (<prefix>/share/dravolt/help
+// beside <prefix>/bin). "" when there is none.
 QString installedFolder();
 // For tests: look in this folder instead; an empty text restores the default.
 void setInstalledFolder(const QString &folder);

@@ -7,11 +7,6 @@ WINDOWS_CACHE=${DRAVOLT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dravolt}
 WINDOWS_QT_CACHE=$WINDOWS_CACHE/qt6-mingw
 # The ready Qt for Windows, where the project's shared folder has one.
 WINDOWS_QT_READY=${DRAVOLT_QT_WINDOWS_ARCHIVE:-$ROOT/../shared/windows/qt6.4.2-mingw64.tar.xz}
-# The zip's and the setup program's names carry the product's version text.
-WINDOWS_VERSION=$(sed -n 's/^set(DRAVOLT_VERSION_TEXT "\(.*\)")$/\1/p' "$ROOT/CMakeLists.txt")
-WINDOWS_ZIP=Dravolt-$WINDOWS_VERSION-win64.zip
-WINDOWS_SETUP=Dravolt-$WINDOWS_VERSION-win64-setup.exe
-MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
 
 # To cross-build (Qt's host tools come from qt6-base-dev), to make the setup
 # program and to run the result under Wine.
@@ -102,73 +97,45 @@ find_windows_qt() {
     stage_time "Qt for Windows" "$start"
 }
 
-# build_windows <target>...: configures the cross build (once) and builds
-# those targets.
+# build_windows <target>...: configures the cross build (afresh when Qt for
+# Windows changed) and builds those targets.
 build_windows() {
     local start dir=$WINDOWS_BUILD_DIR
     start=$(date +%s)
     mkdir -p "$dir"
-    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" != "$WINDOWS_QT" ]; then
-        rm -f "$dir/CMakeCache.txt"
-        if ! cmake -S "$ROOT" -B "$dir" -G Ninja \
-            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
-            -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
-            -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-            -DCMAKE_BUILD_TYPE=Release >"$dir/configure.log" 2>&1; then
-            cat "$dir/configure.log" >&2
-            echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
-            exit 1
-        fi
-        echo "$WINDOWS_QT" >"$dir/.dravolt-qt"
+    [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" = "$WINDOWS_QT" ] || rm -f "$dir/CMakeCache.txt"
+    if ! cmake -S "$ROOT" -B "$dir" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+        -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_BUILD_TYPE=Release -DDRAVOLT_BUILD_BENCH=ON >"$dir/configure.log" 2>&1; then
+        cat "$dir/configure.log" >&2
+        echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
+        exit 1
     fi
+    echo "$WINDOWS_QT" >"$dir/.dravolt-qt"
+    # The version, the zip's and the setup program's names and the DLLs'
+    # folders, as CMake gives them.
+    # shellcheck source=/dev/null
+    source "$dir/dravolt-windows.sh"
     if ! ninja -C "$dir" -j "$JOBS" "$@" >"$dir/build.log" 2>&1; then
         report_build_failure "$dir/build.log" "Building for Windows"
     fi
     stage_time "cross build ($*)" "$start"
 }
 
-# windows_dlls <file>...: the DLLs those files load, found in Qt for Windows
-# or the MinGW runtime, and the DLLs those load in turn (one per line).
-windows_dlls() {
-    local -A seen=()
-    local queue=("$@") file name dir found
-    while [ ${#queue[@]} -gt 0 ]; do
-        file=${queue[0]}
-        queue=("${queue[@]:1}")
-        while read -r name; do
-            [ -n "${seen[$name]:-}" ] && continue
-            seen[$name]=1
-            found=
-            for dir in "$WINDOWS_QT/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
-                if [ -f "$dir/$name" ]; then found=$dir/$name; break; fi
-            done
-            # Anything else is a system DLL of Windows.
-            [ -n "$found" ] || continue
-            echo "$found"
-            queue+=("$found")
-        done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
-    done
-}
-
-# make_windows_folder: build-windows/Dravolt/ as it runs on a clean Windows,
-# and its zip.
+# make_windows_folder: build-windows/Dravolt/ as it runs on a clean Windows
+# (CMake's install, stripped), and its zip (CPack).
 make_windows_folder() {
-    local start dir=$WINDOWS_BUILD_DIR folder=$WINDOWS_BUILD_DIR/Dravolt
+    local start dir=$WINDOWS_BUILD_DIR
     start=$(date +%s)
-    rm -rf "$folder" "${dir:?}/$WINDOWS_ZIP"
-    mkdir -p "$folder/platforms" "$folder/styles"
-    cp "$dir/bin/Dravolt.exe" "$folder/"
-    cp "$WINDOWS_QT/plugins/platforms/qwindows.dll" "$folder/platforms/"
-    cp "$WINDOWS_QT/plugins/styles/qwindowsvistastyle.dll" "$folder/styles/"
-    local dll
-    while read -r dll; do
-        cp "$dll" "$folder/"
-    done < <(windows_dlls "$folder/Dravolt.exe" "$folder/platforms/qwindows.dll" \
-                          "$folder/styles/qwindowsvistastyle.dll" | sort -u)
-    # The DLLs come with their symbols; a user's copy needs none.
-    find "$folder" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
-    cp -r "$ROOT/help" "$folder/help"
-    (cd "$dir" && cmake -E tar cf "$WINDOWS_ZIP" --format=zip Dravolt)
+    rm -rf "$dir/Dravolt" "${dir:?}/$WINDOWS_ZIP"
+    if ! { cmake --install "$dir" --prefix "$dir/Dravolt" --strip && (cd "$dir" && cpack -G ZIP); } \
+        >"$dir/folder.log" 2>&1; then
+        cat "$dir/folder.log" >&2
+        echo "Making the folder and zip failed (log: $dir/folder.log)" >&2
+        exit 1
+    fi
     stage_time "folder and zip" "$start"
 }
 

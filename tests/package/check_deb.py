@@ -26,8 +26,8 @@ def expected_files():
              f"usr/share/metainfo/{APP_ID}.metainfo.xml": 0o644,
              "usr/share/doc/dravolt/copyright": 0o644,
              "usr/share/doc/dravolt/changelog.gz": 0o644,
-             "usr/share/doc/dravolt/help/kvrg/quenlar/dravolt.html": 0o644,
-             "usr/share/doc/dravolt/help/kvrg/quenlar/dravoltunique.html": 0o644,
+             "usr/share/dravolt/help/kvrg/quenlar/dravolt.html": 0o644,
+             "usr/share/dravolt/help/kvrg/quenlar/dravoltunique.html": 0o644,
              "usr/share/man/man1/dravolt.1.gz": 0o644}
     for size in (16, 32, 48, 64, 128, 256):
         files[f"usr/share/icons/hicolor/{size}x{size}/apps/{APP_ID}.png"] = 0o644
