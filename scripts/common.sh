@@ -121,6 +121,7 @@ run_sanitized_tests() {
     build_dravolt "$SANITIZE_BUILD_DIR" -DDRAVOLT_SANITIZE=ON -DDRAVOLT_HELP_FROM_WEB=ON
     echo "Tests under AddressSanitizer and UndefinedBehaviorSanitizer:"
     ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+        LSAN_OPTIONS=suppressions=$ROOT/tests/lsan.supp \
         ctest --test-dir "$SANITIZE_BUILD_DIR" --output-on-failure -j "$JOBS"
 }
 
