@@ -23,7 +23,6 @@
 #include <climits>
 #include <clocale>
 #include <cstring>
-#include <vector>
 #include <langinfo.h>
 #include <locale.h>
 #ifdef __GLIBC__
@@ -62,23 +61,13 @@ class MountTable
 public:
     QMutex mutex; // held while the table is read or used
 
-    // Whether the file system that holds `path` (absolute, without links) is
-    // one of a local disk's kinds.
-    bool isLocal(const QByteArray &path) const
-    {
-        qsizetype longest = -1;
-        bool local = false;
-        for (const Mount &m : mounts) {
-            const bool under = path == m.point || m.point == "/"
-                               || (path.startsWith(m.point) && path.at(m.point.size()) == '/');
-            // The last of equal mount points is the one on top.
-            if (under && m.point.size() >= longest) {
-                longest = m.point.size();
-                local = m.local;
-            }
-        }
-        return local;
-    }
+    // Whether the file system mounted at `path` (absolute, without links) is
+    // one of a local disk's kinds; `above`, that of the folder above it, when
+    // nothing is mounted there.
+    bool isLocalAt(const QByteArray &path, bool above) const { return points.value(path, above); }
+    // Whether every file system mounted is local: then no path can lead
+    // anywhere else.
+    bool allLocal() const { return allAreLocal; }
 
     // Reads the table again when it has changed since it was last read.
     void refresh()
@@ -97,15 +86,17 @@ public:
         char buffer[16384];
         for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
             table.append(buffer, n);
-        mounts.clear();
+        points.clear();
         for (const QByteArray &line : table.split('\n')) {
             // "id parent major:minor root point options [optional...] - type source ..."
             const QList<QByteArray> fields = line.split(' ');
             const qsizetype dash = fields.indexOf("-");
             if (fields.size() < 5 || dash < 0 || dash + 1 >= fields.size())
                 continue;
-            mounts.push_back({unescape(fields[4]), localKinds().contains(fields[dash + 1])});
+            // The last of equal mount points is the one on top.
+            points.insert(unescape(fields[4]), localKinds().contains(fields[dash + 1]));
         }
+        allAreLocal = !points.isEmpty() && !points.values().contains(false);
     }
 
     // Blanks, tabs, newlines and backslashes in a mount point are written as \ooo.
@@ -139,14 +130,9 @@ public:
     }
 
 private:
-    struct Mount
-    {
-        QByteArray point;
-        bool local;
-    };
-
     int fd = -1;
-    std::vector<Mount> mounts;
+    QHash<QByteArray, bool> points; // mount point: whether local
+    bool allAreLocal = false;
 };
 
 } // namespace
@@ -158,43 +144,58 @@ bool mayStall(const QString &path)
         return false;
     QMutexLocker lock(&table.mutex);
     table.refresh();
-    const QByteArray absolute = QFile::encodeName(
+    if (table.allLocal())
+        return false;
+    QByteArray rest = QFile::encodeName(
         QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path);
     // The path's folders one by one, links followed by hand, so that no
     // question reaches a file system before it is known to be local.
-    QList<QByteArray> rest = absolute.split('/');
     QByteArray done; // resolved so far, without links; "" is the root
+    QVarLengthArray<bool, 32> local{table.isLocalAt("/", false)}; // at the root and each folder of `done`
     int links = 0;
-    while (!rest.isEmpty()) {
-        const QByteArray name = rest.takeFirst();
+    for (qsizetype at = 0; at < rest.size();) {
+        qsizetype end = rest.indexOf('/', at);
+        if (end < 0)
+            end = rest.size();
+        const QByteArrayView name(rest.constData() + at, end - at);
+        at = end + 1;
         if (name.isEmpty() || name == ".")
             continue;
         if (name == "..") {
-            done.truncate(qMax(0, int(done.lastIndexOf('/'))));
+            if (local.size() > 1) {
+                local.removeLast();
+                done.truncate(done.lastIndexOf('/'));
+            }
             continue;
         }
-        const QByteArray next = done + '/' + name;
-        if (!table.isLocal(next))
+        const qsizetype above = done.size();
+        done.append('/').append(name);
+        const bool here = table.isLocalAt(done, local.last());
+        if (!here)
             return true;
         struct stat st;
-        if (::lstat(next.constData(), &st) != 0)
+        if (::lstat(done.constData(), &st) != 0)
             return false; // nothing there: the look-up answers at once
         if (!S_ISLNK(st.st_mode)) {
-            done = next;
+            local.append(here);
             continue;
         }
         if (++links > 40)
             return false; // a loop of links, which the look-up reports at once
         QByteArray target(st.st_size > 0 ? st.st_size + 1 : PATH_MAX, '\0');
-        const ssize_t n = ::readlink(next.constData(), target.data(), target.size());
+        const ssize_t n = ::readlink(done.constData(), target.data(), target.size());
         if (n < 0)
             return false;
         target.truncate(n);
-        if (target.startsWith('/'))
+        done.truncate(above);
+        if (target.startsWith('/')) {
             done.clear();
-        rest = target.split('/') + rest;
+            local.resize(1);
+        }
+        rest = target + '/' + rest.mid(qMin(at, rest.size()));
+        at = 0;
     }
-    return !table.isLocal(done.isEmpty() ? QByteArray("/") : done);
+    return !local.last();
 }
 
 QString programPath(const QString &location)

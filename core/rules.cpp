@@ -20,10 +20,12 @@ QString switchString(const RunInputs &in)
     return switchString(in.wrapInternal, in.wrapHorizontal, in.wrapVertical);
 }
 
-static QString argumentsWithBlanks(const QString &head, const RunInputs &in)
+// Writes head, source, base name, start index and switch text, joined by
+// single blanks, over `text`, whose buffer is reused where it can be.
+static void writeArgumentsWithBlanks(QString &text, const QString &head, const RunInputs &in)
 {
     const QString sw = switchString(in);
-    QString text;
+    text.resize(0);
     text.reserve(head.size() + in.source.size() + in.baseName.size() + in.startIndex.size()
                  + sw.size() + 4);
     text += head;
@@ -35,17 +37,25 @@ static QString argumentsWithBlanks(const QString &head, const RunInputs &in)
     text += in.startIndex;
     text += QLatin1Char(' ');
     text += sw;
-    return text;
 }
 
 QString commandLineText(const QString &toolLocation, const RunInputs &in)
 {
-    return argumentsWithBlanks(toolLocation, in);
+    QString text;
+    writeArgumentsWithBlanks(text, toolLocation, in);
+    return text;
 }
 
 QString statusText(const RunInputs &in)
 {
-    return argumentsWithBlanks(statusPrefix(), in);
+    QString text;
+    writeStatusText(text, in);
+    return text;
+}
+
+void writeStatusText(QString &text, const RunInputs &in)
+{
+    writeArgumentsWithBlanks(text, statusPrefix(), in);
 }
 
 QStringList toolArguments(const RunInputs &in)

@@ -38,6 +38,9 @@ QString switchString(const RunInputs &in);
 QString commandLineText(const QString &toolLocation, const RunInputs &in);
 // The same with the status prefix in the tool location's place.
 QString statusText(const RunInputs &in);
+// The same written over `text`: the status monitor's own buffer, which it
+// keeps from tick to tick and so allocates nothing while the text is the same.
+void writeStatusText(QString &text, const RunInputs &in);
 // What the tool is started with: source, base name, start index, and the
 // switch text only when it is not empty. Each text whole, never split.
 QStringList toolArguments(const RunInputs &in);

@@ -173,16 +173,15 @@ void frmQuenlar::timer1Tick()
     // before the answer, a just-browsed tool would lose "Apply" for good.
     if (!toolWatch.known())
         return;
-    QString status;
     if (notFound == 1) {
-        status = Rules::locateToolText();
+        statusLine = Rules::locateToolText();
         ui->cmdOpenSource->setEnabled(false);
         ui->cmdSaveToRegistry->setEnabled(false);
     } else {
-        status = modCommandLine::BuildStatusText();
+        modCommandLine::BuildStatusText(statusLine);
         ui->cmdOpenSource->setEnabled(true);
     }
-    ui->statusBar->showMessage(status);
+    ui->statusBar->showMessage(statusLine);
 }
 
 void frmQuenlar::chkPathClick()

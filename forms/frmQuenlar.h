@@ -56,6 +56,8 @@ private:
     QTimer *Timer1 = nullptr;
     bool framesPlaced = false;
     FileLookup::Watch toolWatch;
+    // The status text each tick writes, its buffer kept from tick to tick.
+    QString statusLine;
     // A press of "Slice it" waits for the file system with the event loop
     // running; presses that arrive meanwhile are run after it, one by one.
     bool sliceUnderWay = false;

@@ -34,4 +34,9 @@ QString BuildStatusText()
     return Rules::statusText(CurrentInputs());
 }
 
+void BuildStatusText(QString &text)
+{
+    Rules::writeStatusText(text, CurrentInputs());
+}
+
 } // namespace modCommandLine

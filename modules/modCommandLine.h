@@ -15,5 +15,7 @@ QString SwitchString();
 QString BuildCommandLine();
 // The same arguments behind "Okay: Quenlar": the status line's preview.
 QString BuildStatusText();
+// The same written over `text`, whose buffer the status monitor keeps.
+void BuildStatusText(QString &text);
 
 } // namespace modCommandLine
