@@ -167,10 +167,10 @@ void frmQuenlar::placeTabPageFrames()
 void frmQuenlar::timer1Tick()
 {
     const qint16 notFound = modErrorCheck::CheckProgramLocation();
-    // A location new to the monitor whose look-up has not answered yet (on a
-    // disk, within a millisecond or two): the line and the buttons stay as
-    // they are until it answers, or until it counts as not found. Judged
-    // before the answer, a just-browsed tool would lose "Apply" for good.
+    // A location off the local disk whose first look-up has not answered yet:
+    // the line and the buttons stay as they are until it answers, or until it
+    // counts as not found. Judged before the answer, a just-browsed tool would
+    // lose "Apply" for good.
     if (!toolWatch.known())
         return;
     if (notFound == 1) {
