@@ -25,9 +25,11 @@ QString switchString(const RunInputs &in)
 static void writeArgumentsWithBlanks(QString &text, const QString &head, const RunInputs &in)
 {
     const QString sw = switchString(in);
+    const qsizetype size = head.size() + in.source.size() + in.baseName.size() + in.startIndex.size() + sw.size() + 4;
     text.resize(0);
-    text.reserve(head.size() + in.source.size() + in.baseName.size() + in.startIndex.size()
-                 + sw.size() + 4);
+    // Qt reallocates on a reserve of the whole capacity: only when it is short.
+    if (text.capacity() < size)
+        text.reserve(size);
     text += head;
     text += QLatin1Char(' ');
     text += in.source;
