@@ -46,7 +46,6 @@ void Watch::ask()
 
 QString Watch::fileName(const QString &text)
 {
-    isKnown = true;
     if (text.isEmpty()) {
         path.clear();
         pending = {};
@@ -66,10 +65,9 @@ QString Watch::fileName(const QString &text)
     }
     if (!pending.isValid() && answeredAt.hasExpired(RefreshMs))
         ask();
-    if (pending.isValid() && askedAt.hasExpired(NotFoundAfterMs))
+    if (givenUp() || !answered)
         return QString();
-    isKnown = answered;
-    return answered ? answer : QString();
+    return answer;
 }
 
 } // namespace FileLookup

@@ -43,12 +43,13 @@ public:
     // while a path new to the watch has not answered yet.
     QString fileName(const QString &path);
     // Whether the last fileName() rests on an answer (or on the wait given up).
-    bool known() const { return isKnown; }
+    bool known() const { return path.isEmpty() || answered || givenUp(); }
     // Whether a look-up is under way.
     bool waiting() const { return pending.isValid() && !pending.isFinished(); }
 
 private:
     void ask();
+    bool givenUp() const { return pending.isValid() && askedAt.hasExpired(NotFoundAfterMs); }
 
     QString path; // the path text followed
     QFuture<QString> pending;
@@ -56,7 +57,6 @@ private:
     bool answered = false;
     QString answer;
     QElapsedTimer answeredAt;
-    bool isKnown = false;
 };
 
 } // namespace FileLookup
