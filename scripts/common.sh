@@ -21,7 +21,7 @@ TEST_PACKAGES=(xdotool imagemagick python3-pyatspi at-spi2-core dbus-x11
 # To build the Debian package (scripts/package) and try it on a fresh system
 # (scripts/check-package-fresh).
 PACKAGE_PACKAGES=(dpkg-dev lintian)
-FRESH_CHECK_PACKAGES=(debootstrap)
+FRESH_CHECK_PACKAGES=(debootstrap git)
 
 # ensure_packages <package>...: installs those that are not installed yet.
 ensure_packages() {
