@@ -16,8 +16,10 @@ elseif(NOT UNIX OR APPLE)
     return()
 endif()
 
-# dravolt_<version>_<arch>.deb, Depends from dpkg-shlibdeps.
+# dravolt_<version>_<arch>.deb (the version with its release, DRAVOLT_DEB_VERSION),
+# Depends from dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_PACKAGE_VERSION ${DRAVOLT_DEB_VERSION})
 set(CPACK_PACKAGE_NAME dravolt)
 set(CPACK_PACKAGE_CONTACT "Dravolt developers <dravolt@dravolt.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop front end for the Quenlar.exe texture slicer")
