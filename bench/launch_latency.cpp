@@ -15,7 +15,7 @@
 // "<what> <start ns> <returned ns>" in steady-clock time (CLOCK_MONOTONIC).
 #include "formstyle.h"
 #include "frmQuenlar.h"
-#include "platform_unix.h"
+#include "wine_unix.h"
 #include "testfiles.h"
 
 #include <QApplication>

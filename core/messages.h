@@ -55,6 +55,24 @@ inline const QString NoAnswerFromWine = QStringLiteral(
     "Wine gave no answer within %1 seconds when asked by which name Quenlar.exe can open the source file %2.\n"
     "Its first start in a new Wine prefix takes some seconds: press Slice it again in a moment.");
 
+// The terminal window that was to show the tool did not run it (%1: the
+// terminal; %2: the seconds waited, or its exit status; %3: how to choose
+// another).
+inline const QString TerminalDidNotRun = QStringLiteral(
+    "The terminal window did not run it: %1 had not started it after %2 seconds.\n%3");
+inline const QString TerminalFailed = QStringLiteral(
+    "The terminal window did not run it: %1 ended with an error (exit status %2).\n%3");
+inline const QString RemedyDebianTerminal = QStringLiteral(
+    "Choose another terminal, as root: update-alternatives --config x-terminal-emulator");
+inline const QString RemedyXdgTerminalExec = QStringLiteral(
+    "Choose another terminal for xdg-terminal-exec: put its desktop entry's name first in "
+    "~/.config/xdg-terminals.list");
+inline const QString RemedyTerminalVariable = QStringLiteral(
+    "Name another terminal in the TERMINAL environment variable, or install xterm.");
+// The launch file for the terminal could not be written (%1: the file; %2:
+// the system's reason).
+inline const QString LaunchFileNotWritten = QStringLiteral("The file %1 could not be written: %2.");
+
 // The file system gave no answer in time (%1: the seconds waited).
 inline const QString NoAnswer = QStringLiteral(
     "The file could not be read: the file system gave no answer within %1 seconds.\n"

@@ -24,22 +24,28 @@ bool mayStall(const QString &path);
 // search of PATH: relative texts are taken relative to the current folder.
 QString programPath(const QString &location);
 
-// Starts the tool's command (Platform::toolCommand) in a session of its own,
-// on Windows in a new, normal, focused console window, and returns without
-// waiting for it; the tool runs on when Dravolt ends. False, with the system's reason in *error,
-// when it could not be started.
-// `environment`: empty for Dravolt's own.
-bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
-               QString *error);
+// What shows the tool in a window of its own where the system gives a
+// console program none: a terminal, the options before the command, and for
+// the user its name, how to choose another and the window's title. No
+// program: none (Windows, or no terminal or display).
+struct Terminal
+{
+    QString program;
+    QStringList options;
+    QString name;
+    QString remedy;
+    QString title;
+};
 
-// How a tool is started: the program, its arguments and environment, or why
-// it cannot start.
+// How a tool is started: the program, its arguments and environment, the
+// terminal that shows it, or why it cannot start.
 struct ToolCommand
 {
     QString program;
     QStringList arguments;
     QProcessEnvironment environment; // empty: Dravolt's own
     QString problem;                 // for the user: what is wrong and what mends it
+    Terminal terminal;
 };
 
 // The command that runs the tool file `program` with `arguments`. Every
@@ -54,12 +60,17 @@ struct ToolCommand
 // for at most 1.8 s.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments);
 
-#ifdef Q_OS_WIN
-// Test seam: gives the short form of a full path in place of
-// GetShortPathNameW (a volume without short names gives the path back).
-// Empty: the system's.
-void setShortPathForTesting(std::function<QString(const QString &)> shortPath);
-#endif
+// Told, on the thread that started the tool and after the start returned,
+// that the tool never ran: the terminal that was to show it ended with an
+// error or did not run it in time. With the reason, for the user.
+using NotRunHandler = std::function<void(const QString &reason)>;
+
+// Starts the command (toolCommand) in a session of its own, on Windows in a
+// new, normal, focused console window, elsewhere in its terminal when it has
+// one, and returns without waiting for it; the tool runs on when Dravolt
+// ends. False, with the system's reason in *error, when it could not be
+// started.
+bool startTool(const ToolCommand &command, QString *error, const NotRunHandler &notRun = {});
 
 // Gives the memory that a closed window freed back to the system, where the
 // allocator would otherwise keep it for later (glibc).

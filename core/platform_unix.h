@@ -1,49 +1,22 @@
-// What only the systems that are not Windows need to start a Windows tool:
-// Wine, the Windows form of a path, and a terminal window for the tool, as
-// Windows gives a console program a console window. Defined in
-// platform_unix.cpp; the tests of these rules include it there too.
+// What the units for the systems that are not Windows share. Defined in
+// platform_unix.cpp.
 #pragma once
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 namespace Platform {
 
-// Where a Windows program is run from on this system: $WINE when set, else
-// wine found in PATH; "" when there is none.
-QString wineProgram();
-// Whether that Wine has the 32-bit half it needs for i386 programs.
-bool wineRuns32Bit(const QString &wine);
-// The environment to run Wine in. Wine reads the texts it is given (the
-// tool's path, its arguments) in the character set of the locale, and Dravolt
-// passes them in UTF-8, so a locale of another character set, or one missing
-// from the system, is given a UTF-8 LC_CTYPE; the other categories stay the
-// user's. Wine takes its programs' ANSI code page from LC_CTYPE too: a UTF-8
-// locale is left as it is, so ru_RU.UTF-8 keeps windows-1251. Wine's own diagnostics are off unless WINEDEBUG asks for them, so
-// the tool's window shows what the tool prints.
-QProcessEnvironment wineEnvironment(const QProcessEnvironment &environment);
-// The folder Wine keeps its drives in for that environment: $WINEPREFIX, else
-// ~/.wine.
-QString winePrefix(const QProcessEnvironment &environment);
-// The Windows form of the Linux path `path` for a program Wine runs in
-// `prefix`, as winepath -w gives it: made absolute against the current
-// folder, "." and ".." resolved on the text, then the drive of the prefix's
-// dosdevices links whose folder is the path's nearest ancestor (so C:\... under
-// drive_c, Z:\... elsewhere with Wine's own drives), with backslashes; Wine's
-// \\?\unix\... when no drive holds it. Folders are compared by identity, so
-// a link on the way still finds its drive, and a file that is not there yet
-// maps by its folders. A prefix without its links yet has Wine's default
-// drives, C: its drive_c and Z: the root. The path's letters are kept.
-QString windowsPath(const QString &path, const QString &prefix);
-
-// The terminal the desktop would use, and the option after which it takes the
-// command as separate arguments: x-terminal-emulator, else $TERMINAL, else the
-// first of a short list. Empty when there is none or no display to open it on.
-struct Terminal
-{
-    QString program;
-    QString commandOption;
-};
-Terminal terminal();
+// Starts a program in a session of its own, Dravolt's standard output and
+// error its own, its input the null device, and returns without waiting for
+// it; it runs on when Dravolt ends. `finished`, when given, gets its exit
+// code when it ends (-1: it crashed), on the thread that started it. False,
+// with the system's reason in *error, when it could not be started.
+// `environment`: empty for Dravolt's own.
+bool startProcess(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
+                  QString *error, const std::function<void(int exitCode)> &finished = {});
 
 } // namespace Platform

@@ -1,5 +1,6 @@
 // Windows: its own file look-up, console windows and registry.
 #include "platform.h"
+#include "platform_win.h"
 
 #include "messages.h"
 
@@ -55,14 +56,14 @@ QString programPath(const QString &location)
     return QDir::toNativeSeparators(QFileInfo(location).absoluteFilePath());
 }
 
-bool startTool(const QString &program, const QStringList &arguments, const QProcessEnvironment &environment,
-               QString *error)
+bool startTool(const ToolCommand &command, QString *error, const NotRunHandler &)
 {
+    // Windows opens the console window itself: nothing to watch afterwards.
     QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
+    process.setProgram(command.program);
+    process.setArguments(command.arguments);
+    if (!command.environment.isEmpty())
+        process.setProcessEnvironment(command.environment);
     // A new, normal, focused console window.
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
         args->flags |= CREATE_NEW_CONSOLE;
@@ -139,7 +140,7 @@ void setShortPathForTesting(std::function<QString(const QString &)> shortPath)
 // not open so goes by its short name.
 ToolCommand toolCommand(const QString &program, const QStringList &arguments)
 {
-    ToolCommand command{program, arguments, {}, QString()};
+    ToolCommand command{program, arguments, {}, QString(), {}};
     if (arguments.isEmpty() || arguments.first().isEmpty())
         return command;
     const QString &source = arguments.first();

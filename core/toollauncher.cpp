@@ -46,7 +46,7 @@ Prepared prepare(const QString &toolLocation, const QStringList &arguments)
     auto command = std::make_shared<Platform::ToolCommand>();
     if (!askWorker(program, [command, program, arguments] { *command = Platform::toolCommand(program, arguments); })) {
         // The worker goes on with it; what it finds is no longer wanted.
-        return {program, {program, arguments, {}, Messages::NoAnswer.arg(FileLookup::PressWaitMs / 1000)}};
+        return {program, {program, arguments, {}, Messages::NoAnswer.arg(FileLookup::PressWaitMs / 1000), {}}};
     }
     return {program, *command};
 }
@@ -69,13 +69,13 @@ SourceCheck checkSource(const QString &source)
     return {QString(), TgaHeader::problems(reading->info, QFileInfo(source).fileName())};
 }
 
-Result start(const Prepared &prepared)
+Result start(const Prepared &prepared, const Platform::NotRunHandler &notRun)
 {
     const Platform::ToolCommand &command = prepared.command;
     if (!command.problem.isEmpty())
         return {false, command.problem};
     QString error;
-    if (Platform::startTool(command.program, command.arguments, command.environment, &error))
+    if (Platform::startTool(command, &error, notRun))
         return {true, QString()};
     return {false, failureReason(prepared.program, error)};
 }

@@ -25,7 +25,9 @@ struct Prepared
     Platform::ToolCommand command;
 };
 Prepared prepare(const QString &toolLocation, const QStringList &arguments);
-Result start(const Prepared &prepared);
+// `notRun`: told later when the tool turns out never to have run (its
+// terminal window did not run it).
+Result start(const Prepared &prepared, const Platform::NotRunHandler &notRun = {});
 
 // What the source image is, from its header, read on the look-up worker
 // within FileLookup::PressWaitMs like the tool file.

@@ -293,12 +293,16 @@ void frmQuenlar::slice()
     // Nothing starts once the window has been closed meanwhile.
     if (!self || !isVisible())
         return;
-    const ToolLauncher::Result result = ToolLauncher::start(prepared);
+    const auto notStarted = [self, location](const QString &reason) {
+        FormStyle::showWarning(self, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2").arg(location, reason));
+    };
+    // A terminal that turns out not to have run the tool is reported as a
+    // start that failed, a few seconds later.
+    const ToolLauncher::Result result = ToolLauncher::start(prepared, notStarted);
     if (!self)
         return;
     if (!result.started)
-        FormStyle::showWarning(this, QStringLiteral("Quenlar.exe could not be started.\n\n%1\n\n%2")
-                                         .arg(location, result.reason));
+        notStarted(result.reason);
 }
 
 void frmQuenlar::txtProgLocationChange()

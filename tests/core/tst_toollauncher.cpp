@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,12 +17,13 @@
 #include <algorithm>
 
 #ifndef Q_OS_WIN
-#include "platform_unix.h"
+#include "wine_unix.h"
 #include <QProcess>
 #include <cerrno>
 #include <csignal>
 #include <unistd.h>
 #else
+#include "platform_win.h"
 #include <QCoreApplication>
 #include <QProcess>
 #include <qt_windows.h>
@@ -373,8 +375,8 @@ private slots:
     {
         QTest::addColumn<QStringList>("given");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("UTF-8") << QStringList{"LANG=C.UTF-8", "HOME=/h"}
-                               << QStringList{"HOME=/h", "LANG=C.UTF-8", "WINEDEBUG=-all"};
+        QTest::newRow("UTF-8, TMPDIR") << QStringList{"LANG=C.UTF-8", "HOME=/h", "TMPDIR=/tmp"}
+                                       << QStringList{"HOME=/h", "LANG=C.UTF-8", "WINEDEBUG=-all"};
         QTest::newRow("diagnostics asked for") << QStringList{"LANG=C.UTF-8", "WINEDEBUG=+relay"}
                                                << QStringList{"LANG=C.UTF-8", "WINEDEBUG=+relay"};
         QTest::newRow("ASCII in LC_ALL") << QStringList{"LC_ALL=C", "LANG=de_DE.UTF-8"}
@@ -394,32 +396,46 @@ private slots:
         QCOMPARE(result, expected);
     }
 
-    // The terminal takes the command as separate arguments after its command
-    // option, and the command runs.
+    // The desktop's terminal, the first of xdg-terminal-exec,
+    // x-terminal-emulator and $TERMINAL, gets nothing but plain words, and
+    // the tool exactly its program and arguments, whatever they hold.
     void theToolRunsInATerminalWindow_data()
     {
-        QTest::addColumn<QString>("terminalName");
+        QTest::addColumn<QStringList>("terminalNames"); // in PATH; the first is the one used
+        QTest::addColumn<QStringList>("options");
         QTest::addColumn<bool>("windows");
         QTest::addColumn<QString>("terminalVariable");
-        QTest::newRow("x-terminal-emulator") << "x-terminal-emulator" << false << QString();
-        QTest::newRow("$TERMINAL") << "my term" << false << "my term";
-        QTest::newRow("through Wine") << "x-terminal-emulator" << true << QString();
+        QTest::newRow("xdg-terminal-exec") << QStringList{"xdg-terminal-exec", "x-terminal-emulator"} << QStringList{}
+                                           << false << "x-terminal-emulator";
+        QTest::newRow("x-terminal-emulator") << QStringList{"x-terminal-emulator"} << QStringList{"-e"} << false
+                                             << "my term";
+        QTest::newRow("$TERMINAL") << QStringList{"my term"} << QStringList{"-e"} << false << "my term";
+        QTest::newRow("through Wine") << QStringList{"x-terminal-emulator"} << QStringList{"-e"} << true << QString();
     }
 
     void theToolRunsInATerminalWindow()
     {
-        QFETCH(QString, terminalName);
+        QFETCH(QStringList, terminalNames);
+        QFETCH(QStringList, options);
         QFETCH(bool, windows);
         QFETCH(QString, terminalVariable);
         if (windows) {
             if (const QString why = windowsSkipReason(); !why.isEmpty())
                 QSKIP(qPrintable(why));
         }
-        const QString tool = windows ? installStandin(QStringLiteral("win/quenlar.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL))
-                                     : installStandin(QStringLiteral("native/quenlar.exe"));
-        const QString bin = makePathFolder(terminalName, windows);
+        const QString tool = windows ? installStandin(QStringLiteral("My Tools/quenlar.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL))
+                                     : installStandin(QStringLiteral("My Tools/quenlar.exe"));
+        const QString bin = makePathFolder(terminalNames.first(), windows);
+        for (const QString &other : terminalNames.mid(1))
+            copyFile(QStringLiteral(TERMINAL_STANDIN), bin + '/' + other);
         const QString terminalLog = dir.filePath(QStringLiteral("terminal.log"));
         QFile::remove(terminalLog);
+        // A backslash only where Windows does not read it as a separator.
+        const QString source = putFile(dir.filePath(windows ? QStringLiteral("my pics/it's $HOME & ab ü.tga")
+                                                            : QStringLiteral("my pics/it's $HOME & a\\b ü.tga")),
+                                       "0123456");
+        const QStringList args{source, "a b", "007", "/y"};
+        const QString windowsSource = windows ? winepath(source) : QString();
         ScopedEnvironment env;
         env.set("PATH", QFile::encodeName(bin));
         env.set("DISPLAY", ":97");
@@ -430,20 +446,57 @@ private slots:
             env.set("TERMINAL", terminalVariable.toUtf8());
         env.set("TERMINAL_STANDIN_LOG", QFile::encodeName(terminalLog));
 
-        const QStringList args{"/img/my track.tga", "a b", "007"};
         const ToolLauncher::Result r = ToolLauncher::start(tool, args);
         QVERIFY2(r.started, qPrintable(r.reason));
         QTRY_COMPARE_WITH_TIMEOUT(readTerminalStandinLog(terminalLog).size(), 1, 5000);
-        const QStringList command = windows ? QStringList{bin + QStringLiteral("/wine"), tool} : QStringList{tool};
-        const QStringList received = windows ? QStringList{"Z:\\img\\my track.tga", "a b", "007"} : args;
-        QCOMPARE(readTerminalStandinLog(terminalLog).first(), QStringList{"-e"} + command + received);
+        const QStringList terminal = readTerminalStandinLog(terminalLog).first();
+        QCOMPARE(terminal.mid(0, options.size()), options);
+        const QStringList words = terminal.mid(options.size());
+        QCOMPARE(words.size(), 2);
+        QCOMPARE(words.first(), QStringLiteral("/bin/sh"));
+        static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9/._-]+$"));
+        QVERIFY2(plain.match(words.last()).hasMatch(), qPrintable(words.last()));
         if (windows) {
             QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
-            QCOMPARE(readWindowsStandinLog(log).first().arguments, received);
+            QCOMPARE(readWindowsStandinLog(log).first().arguments, QStringList{windowsSource} + args.mid(1));
         } else {
             QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
             QCOMPARE(readStandinLog(log).first().arguments, args);
         }
+        // The launch file removed itself.
+        QVERIFY(!QFile::exists(words.last()));
+    }
+
+    // A terminal that ends with an error, or hands the command on and drops
+    // it, never runs the tool: Dravolt withdraws it and says so, naming the
+    // terminal and the remedy.
+    void aTerminalThatDoesNotRunTheToolIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("terminalScript");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("ends with an error") << QByteArray("exit 3") << "ended with an error (exit status 3)";
+        QTest::newRow("drops the command") << QByteArray("exit 0") << "had not started it after 5 seconds";
+    }
+
+    void aTerminalThatDoesNotRunTheToolIsReported()
+    {
+        QFETCH(QByteArray, terminalScript);
+        QFETCH(QString, reason);
+        const QString tool = installStandin(QStringLiteral("native/quenlar.exe"));
+        const QString bin = makePathFolder(QString(), false);
+        QFile(putFile(bin + QStringLiteral("/x-terminal-emulator"), "#!/bin/sh\n" + terminalScript + '\n')).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ScopedEnvironment env;
+        env.set("PATH", QFile::encodeName(bin));
+        env.set("DISPLAY", ":97");
+        QStringList told;
+        const ToolLauncher::Result r = ToolLauncher::start(ToolLauncher::prepare(tool, {"a.tga", "b", "000"}),
+                                                           [&told](const QString &why) { told << why; });
+        QVERIFY2(r.started, qPrintable(r.reason));
+        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 10000);
+        QVERIFY2(told.first().contains(reason) && told.first().contains(QStringLiteral("x-terminal-emulator "))
+                     && told.first().contains(QStringLiteral("update-alternatives --config x-terminal-emulator")),
+                 qPrintable(told.first()));
+        QVERIFY(readStandinLog(log).isEmpty());
     }
 #endif
 
@@ -467,6 +520,9 @@ private slots:
 #ifndef Q_OS_WIN
         QTest::newRow("a quote") << "tr\"ack.tga" << QByteArray() << false;
         QTest::newRow("a bar") << "tr|ack.tga" << QByteArray() << false;
+        // Wine 10 reads < > " as wildcards; a file beside it must not be taken for it.
+        QTest::newRow("a less-than sign, a quote's file beside it") << "tr<ack.tga" << QByteArray() << false;
+        QTest::newRow("a question mark") << "tr?ack.tga" << QByteArray() << false;
         QTest::newRow("Cyrillic, Russian locale (1251)") << "картинки/трек поле.tga" << QByteArray("ru_RU.UTF-8") << true;
 #endif
     }
@@ -481,6 +537,8 @@ private slots:
         const QString tool = installStandin(QStringLiteral("ansi/Quenlar.exe"), QStringLiteral(STANDIN_ANSI_TOOL));
         const QString source =
             QDir::toNativeSeparators(putFile(dir.filePath(QStringLiteral("sources/") + name), "0123456"));
+        if (name.contains(QLatin1Char('<')))
+            putFile(dir.filePath(QStringLiteral("sources/") + QString(name).replace('<', '"')), "decoy");
 #ifdef Q_OS_WIN
         if (GetACP() != 1252)
             QSKIP("the table expects the code page windows-1252");
@@ -532,8 +590,8 @@ private slots:
             QDir::toNativeSeparators(putFile(dir.filePath(QStringLiteral("sources/πίστα 地面.tga")), "0"));
         const QString why = QStringLiteral("letters outside the system's code page, windows-%1,").arg(GetACP());
 #else
-        // Wine has no short name for it.
-        const QString source = putFile(dir.filePath(QStringLiteral("sources/tr?ack.tga")), "0");
+        // A backslash, which Windows reads as a folder's end: no name opens it.
+        const QString source = putFile(dir.filePath(QStringLiteral("sources/tr\\ack.tga")), "0");
         const QString why = QStringLiteral("characters that Windows does not allow in names");
         winepath(source);
 #endif

@@ -12,7 +12,7 @@
 #include "windowsprogram.h"
 
 #ifndef Q_OS_WIN
-#  include "platform_unix.h"
+#  include "wine_unix.h"
 #endif
 
 #include <QAccessible>

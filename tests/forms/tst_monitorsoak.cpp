@@ -114,7 +114,8 @@ private slots:
             round();
         QCOMPARE(catcher.boxes.size(), 5);
         QCOMPARE(catcher.boxes.last().text, source + QStringLiteral(" does not exist"));
-        qInfo("threads: %d after the first round, %d after five", threads, ProcessProbe::threads());
+        qInfo("threads: %d after the first round, %d after five; heap growth %lld bytes", threads,
+              ProcessProbe::threads(), heap >= 0 ? ProcessProbe::heapInUse() - heap : -1);
         QVERIFY2(ProcessProbe::threads() <= qMin(threads, 8), qPrintable(QString::number(ProcessProbe::threads())));
         if (heap >= 0)
             QVERIFY2(ProcessProbe::heapInUse() - heap < 64 * 1024, qPrintable(QString::number(ProcessProbe::heapInUse() - heap)));
