@@ -47,6 +47,27 @@ step() {
     printf '%-70s %5d.%d s\n' "$title" $((ms / 1000)) $((ms % 1000 / 100))
 }
 
+# fresh_remove <work folder> <root>...: unmounts the roots, then removes the
+# work folder; never deletes through a mount that is still there.
+fresh_remove() {
+    local work=$1 dir pid
+    shift
+    for dir in "$@"; do
+        [ -d "$dir" ] || continue
+        # Programs still running in the root (a daemon one of its programs
+        # started) would keep its mounts busy.
+        for pid in /proc/[0-9]*; do
+            [ "$(readlink "$pid/root" 2>/dev/null)" != "$dir" ] || kill -9 "${pid#/proc/}" 2>/dev/null || true
+        done
+        umount -R "$dir" 2>/dev/null || umount -R -l "$dir" 2>/dev/null || true
+    done
+    if grep -q " $work/" /proc/mounts; then
+        echo "Left $work in place: something is still mounted there." >&2
+    else
+        rm -rf "$work"
+    fi
+}
+
 # make_root <release> <folder>: debootstrap of that release into the folder.
 make_root() {
     debootstrap --variant=minbase "$(fresh_codename "$1")" "$2" "$(debian_mirror)"

@@ -466,38 +466,6 @@ private slots:
         // The launch file removed itself.
         QVERIFY(!QFile::exists(words.last()));
     }
-
-    // A terminal that ends with an error, or hands the command on and drops
-    // it, never runs the tool: Dravolt withdraws it and says so, naming the
-    // terminal and the remedy.
-    void aTerminalThatDoesNotRunTheToolIsReported_data()
-    {
-        QTest::addColumn<QByteArray>("terminalScript");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("ends with an error") << QByteArray("exit 3") << "ended with an error (exit status 3)";
-        QTest::newRow("drops the command") << QByteArray("exit 0") << "had not started it after 5 seconds";
-    }
-
-    void aTerminalThatDoesNotRunTheToolIsReported()
-    {
-        QFETCH(QByteArray, terminalScript);
-        QFETCH(QString, reason);
-        const QString tool = installStandin(QStringLiteral("native/quenlar.exe"));
-        const QString bin = makePathFolder(QString(), false);
-        QFile(putFile(bin + QStringLiteral("/x-terminal-emulator"), "#!/bin/sh\n" + terminalScript + '\n')).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        ScopedEnvironment env;
-        env.set("PATH", QFile::encodeName(bin));
-        env.set("DISPLAY", ":97");
-        QStringList told;
-        const ToolLauncher::Result r = ToolLauncher::start(ToolLauncher::prepare(tool, {"a.tga", "b", "000"}),
-                                                           [&told](const QString &why) { told << why; });
-        QVERIFY2(r.started, qPrintable(r.reason));
-        QTRY_COMPARE_WITH_TIMEOUT(told.size(), 1, 10000);
-        QVERIFY2(told.first().contains(reason) && told.first().contains(QStringLiteral("x-terminal-emulator "))
-                     && told.first().contains(QStringLiteral("update-alternatives --config x-terminal-emulator")),
-                 qPrintable(told.first()));
-        QVERIFY(readStandinLog(log).isEmpty());
-    }
 #endif
 
     // A tool of Quenlar.exe's kind takes its arguments in its ANSI code page

@@ -77,3 +77,66 @@ class WindowsToolInATerminal(DravoltCase):
         # The window closes when the tool ends, as a console window does.
         wait_for(lambda: not terminal_windows(display), "the terminal window to close", timeout=30)
         self.assertTrue(self.dravolt.running())
+
+
+def terminals_at_hand():
+    """The terminals installed as Debian's choices for x-terminal-emulator,
+    xterm's own wrappers (lxterm, uxterm, koi8rxterm) aside; or those that
+    DRAVOLT_E2E_TERMINALS names (paths separated by ':', as
+    scripts/check-terminals tries them one by one)."""
+    if os.environ.get("DRAVOLT_E2E_TERMINALS"):
+        return os.environ["DRAVOLT_E2E_TERMINALS"].split(":")
+    listed = subprocess.run(["update-alternatives", "--list", "x-terminal-emulator"],
+                            capture_output=True, text=True).stdout.split()
+    return [path for path in listed if os.path.basename(path) not in ("lxterm", "uxterm", "koi8rxterm")]
+
+
+@unittest.skipUnless(terminals_at_hand(), "no terminal installed as an x-terminal-emulator")
+class EveryTerminal(DravoltCase):
+    """Whatever terminal the desktop uses, the tool gets exactly its
+    arguments, also when Slice it is pressed again while its first window is
+    open: a stand-in in a folder with a blank, then a Windows tool through
+    Wine, each with a source picked in the file dialog whose name holds a
+    quote, $HOME, & and (for the Linux tool) a backslash."""
+
+    def slice_twice(self, terminal, tool, source_name, runs):
+        """Slices the source twice with the tool in that terminal; `runs`
+        reads the tool's log."""
+        with open(os.path.join(self.config_home, "dravolt.conf"), "w") as f:
+            f.write(f"[Quenlar]\nLocation={tool}\n")
+        if os.path.exists(self.tool_log):
+            os.remove(self.tool_log)
+        tga = self.make_tga(source_name)
+        env = self.environment(terminal=terminal)
+        env.update(QUENLAR_STANDIN_HOLD="3000")
+        dravolt = self.start_dravolt(env)
+        self.wait_status("Okay: Quenlar   000 ")
+        press(self.button("Browse to source TGA file"))
+        self.pick_file("Browse to source TGA file", tga)
+        self.set_text("baseFileName", "a b")
+        press(self.check_box("/y wrap vertical border edges"))
+        self.wait_status(f"Okay: Quenlar {tga} a b 000 /y")
+        press(self.button("Slice it"))
+        wait_for(lambda: len(runs()) == 1, f"the first run in {terminal}", timeout=60)
+        press(self.button("Slice it"))
+        wait_for(lambda: len(runs()) == 2, f"the second run in {terminal}", timeout=60)
+        dravolt.end()
+        return tga
+
+    def test_each_terminal_gives_the_tool_exactly_its_arguments_twice(self):
+        tools = os.path.join(self.root, "My Tools")
+        os.makedirs(tools)
+        native = shutil.copy2(CONFIG["standin"], os.path.join(tools, "quenlar.exe"))
+        windows = None
+        if CONFIG.get("windows_standin") and WINE and os.environ.get("WINEPREFIX"):
+            windows = shutil.copy2(CONFIG["windows_standin"], os.path.join(tools, "QUENLAR.EXE"))
+        for terminal in terminals_at_hand():
+            with self.subTest(terminal=terminal):
+                tga = self.slice_twice(terminal, native, "it's $HOME & a\\b.tga", self.tool_runs)
+                self.assertEqual(self.tool_runs(), [[tga, "a b", "000", "/y"]] * 2)
+                if windows:
+                    tga = self.slice_twice(terminal, windows, "it's $HOME & ab.tga",
+                                           lambda: windows_runs(self.tool_log))
+                    source = "Z:" + tga.replace("/", "\\")
+                    self.assertEqual(windows_runs(self.tool_log),
+                                     [(os.path.getsize(tga), [source, "a b", "000", "/y"])] * 2)

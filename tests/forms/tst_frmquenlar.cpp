@@ -632,6 +632,40 @@ private slots:
         QCOMPARE(control<QLineEdit>("txtBaseFileName")->text(), QStringLiteral("trk"));
         QVERIFY(control("cmdSlice")->isEnabled());
     }
+
+    // A terminal that ends with an error, or takes the command and drops it,
+    // never runs the tool: a warning follows within seconds, naming the tool,
+    // the terminal and the remedy, and the tool does not start later.
+    void aTerminalThatDoesNotRunTheToolIsReported_data()
+    {
+        QTest::addColumn<QByteArray>("terminalScript");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("ends with an error") << QByteArray("exit 3") << "ended with an error (exit status 3)";
+        QTest::newRow("drops the command") << QByteArray("exit 0") << "had not started it after 5 seconds";
+    }
+
+    void aTerminalThatDoesNotRunTheToolIsReported()
+    {
+        QFETCH(QByteArray, terminalScript);
+        QFETCH(QString, reason);
+        const QString bin = dir.filePath(QStringLiteral("dropping-terminal"));
+        QFile(putFile(bin + QStringLiteral("/x-terminal-emulator"), "#!/bin/sh\n" + terminalScript + '\n'))
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        ScopedEnvironment env;
+        env.set("PATH", QFile::encodeName(bin));
+        env.set("DISPLAY", ":97");
+        fillGoodInputs();
+        ModalCatcher catcher;
+        control<QPushButton>("cmdSlice")->click();
+        QVERIFY(catcher.boxes.isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(catcher.boxes.size(), 1, 10000);
+        const QString text = catcher.boxes.first().text;
+        QVERIFY2(text.startsWith(QStringLiteral("Quenlar.exe could not be started.\n\n") + tool) && text.contains(reason)
+                     && text.contains(QStringLiteral("x-terminal-emulator"))
+                     && text.contains(QStringLiteral("update-alternatives --config x-terminal-emulator")),
+                 qPrintable(text));
+        QVERIFY(readToolLog(log).isEmpty());
+    }
 #endif
 
 #ifdef Q_OS_WIN
