@@ -202,14 +202,15 @@ class DravoltCase(unittest.TestCase):
     def environment(self, terminal=None):
         """Dravolt's environment. The tool runs in a terminal window when
         there is one: by default the terminal stand-in, which runs it without
-        a window, stands first in PATH; `terminal` puts that program there
-        instead."""
+        a window, stands first in PATH as x-terminal-emulator; `terminal`
+        puts that program there instead, and "" none."""
         bin_dir = os.path.join(self.root, "bin")
         os.makedirs(bin_dir, exist_ok=True)
         link = os.path.join(bin_dir, "x-terminal-emulator")
         if os.path.lexists(link):
             os.remove(link)
-        os.symlink(terminal or TERMINAL_STANDIN, link)
+        if terminal != "":
+            os.symlink(terminal or TERMINAL_STANDIN, link)
         env = dict(os.environ)
         env.update(XDG_CONFIG_HOME=self.config_home, QUENLAR_STANDIN_LOG=self.tool_log,
                    PATH=bin_dir + os.pathsep + os.environ.get("PATH", ""))
