@@ -91,7 +91,7 @@ QByteArray launchScript(const ToolCommand &command)
 }
 
 // The private folder for launch files: the user's runtime folder where there
-// is one with a plain path, else the temporary folder.
+// is one with a plain path, else the temporary folder, else /tmp.
 QString launchFolder()
 {
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
@@ -99,7 +99,8 @@ QString launchFolder()
         if (!runtime.isEmpty() && isPlain(runtime))
             return runtime;
     }
-    return QDir::tempPath();
+    const QString temporary = QDir::tempPath();
+    return isPlain(temporary) ? temporary : QStringLiteral("/tmp");
 }
 
 // A launch file that the terminal has not reached yet: withdrawn when the

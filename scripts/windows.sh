@@ -15,7 +15,7 @@ WINDOWS_PACKAGES=(cmake ninja-build qt6-base-dev g++-mingw-w64-x86-64-posix
 # To test it: a display of the tests' own, window driving, resource reading.
 WINDOWS_TEST_PACKAGES=(xvfb xauth xdotool icoutils imagemagick)
 # Only when Qt for Windows has to be built from Debian's source.
-WINDOWS_QT_SOURCE_PACKAGES=(xz-utils debian-archive-keyring)
+WINDOWS_QT_SOURCE_PACKAGES=(xz-utils debian-archive-keyring perl)
 
 # stage_time <label> <start seconds>: one line with the time a stage took.
 stage_time() {
@@ -27,42 +27,90 @@ windows_qt_at_hand() {
     [ -n "${DRAVOLT_QT_WINDOWS:-}" ] || [ -f "$WINDOWS_QT_CACHE/.dravolt-ready" ] || [ -f "$WINDOWS_QT_READY" ]
 }
 
-# Debian's qt6-base 6.4.2 built for x86_64-w64-mingw32 into the cache, with
-# the machine's Qt 6.4.2 as the host tools; about 35 minutes on 2 cores.
-build_windows_qt_from_source() {
+# fetch_qtbase_source <work folder>: Debian's qt6-base 6.4.2 source (Debian
+# 12's), unpacked into the folder as qtbase-everywhere-src-6.4.2.
+fetch_qtbase_source() {
     ensure_packages "${WINDOWS_QT_SOURCE_PACKAGES[@]}"
-    local work=$WINDOWS_CACHE/qtbase-source mirror
+    local work=$1 mirror orig
     mkdir -p "$work/lists/partial" "$work/cache/archives/partial"
     # The system's own mirror; the system's sources are left as they are.
     mirror=$(debian_mirror)
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $mirror bookworm main" >"$work/sources.list"
     local apt=(apt-get -q -o Dir::Etc::SourceList="$work/sources.list" -o Dir::Etc::SourceParts=/dev/null
                -o Dir::State::Lists="$work/lists" -o Dir::Cache="$work/cache")
-    echo "Building Qt for Windows from Debian's qt6-base source (once; about 35 minutes on 2 cores)"
     (cd "$work" && "${apt[@]}" update >"$work/apt.log" 2>&1 &&
         "${apt[@]}" source --download-only qt6-base >>"$work/apt.log" 2>&1) || {
         cat "$work/apt.log" >&2; echo "Fetching the qt6-base source failed" >&2; exit 1; }
-    local orig
     orig=$(find "$work" -maxdepth 1 -name 'qt6-base_6.4.2*.orig.tar.xz' | first_lines 1)
     rm -rf "$work/qtbase-everywhere-src-6.4.2" "$work/build"
     tar -C "$work" -xJf "$orig"
-    "$ROOT/scripts/qtbase-mingw-patch.sh" "$work/qtbase-everywhere-src-6.4.2"
+}
+
+# build_qtbase <work folder> <what> <install prefix> <cmake options>...:
+# configures, builds and installs the unpacked source; ends the script with
+# the log's end when a stage fails.
+build_qtbase() {
+    local work=$1 what=$2 prefix=$3
+    shift 3
     cmake -G Ninja -S "$work/qtbase-everywhere-src-6.4.2" -B "$work/build" \
-        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DCMAKE_INSTALL_PREFIX="$WINDOWS_QT_CACHE" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DBUILD_SHARED_LIBS=ON \
         -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_opengl=OFF \
         -DFEATURE_printsupport=OFF -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_concurrent=OFF \
+        "$@" >"$work/configure.log" 2>&1 || {
+        tail -n 40 "$work/configure.log" >&2; echo "Configuring $what failed (log: $work/configure.log)" >&2; exit 1; }
+    ninja -C "$work/build" -j "$JOBS" >"$work/build.log" 2>&1 ||
+        report_build_failure "$work/build.log" "Building $what"
+    rm -rf "$prefix"
+    cmake --install "$work/build" >"$work/install.log" 2>&1
+    touch "$prefix/.dravolt-ready"
+}
+
+# Qt's tools that the cross build runs on this machine (moc, uic, rcc) must
+# be of the version of Qt for Windows, 6.4.2: the system's where it is that
+# (Debian 12), else Qt 6.4.2 built for this machine into the cache once
+# (Debian 13 has 6.8, whose moc writes code 6.4 cannot compile; about 20
+# minutes on 2 cores). Sets WINDOWS_HOST_QT and WINDOWS_HOST_QT_CMAKE.
+WINDOWS_HOST_QT_CACHE=$WINDOWS_CACHE/qt6-host-6.4.2
+find_windows_host_qt() {
+    local system=/usr/lib/x86_64-linux-gnu/cmake
+    if grep -qs 'PACKAGE_VERSION "6\.4\.' "$system/Qt6Core/Qt6CoreConfigVersionImpl.cmake" \
+            "$system/Qt6Core/Qt6CoreConfigVersion.cmake"; then
+        WINDOWS_HOST_QT=/usr
+        WINDOWS_HOST_QT_CMAKE=$system
+        return
+    fi
+    if [ ! -f "$WINDOWS_HOST_QT_CACHE/.dravolt-ready" ]; then
+        local start work=$WINDOWS_CACHE/qtbase-host-source
+        start=$(date +%s)
+        echo "Building Qt 6.4.2's tools for this machine from Debian's qt6-base source (once; about 20 minutes on 2 cores)"
+        fetch_qtbase_source "$work"
+        build_qtbase "$work" "Qt 6.4.2 for this machine" "$WINDOWS_HOST_QT_CACHE" \
+            -DFEATURE_xcb=OFF -DFEATURE_wayland=OFF -DFEATURE_glib=OFF -DFEATURE_icu=OFF -DFEATURE_testlib=OFF \
+            -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
+            -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF -DFEATURE_system_freetype=OFF \
+            -DFEATURE_fontconfig=OFF -DFEATURE_system_doubleconversion=OFF -DFEATURE_libudev=OFF
+        rm -rf "$work"
+        stage_time "Qt 6.4.2 for this machine" "$start"
+    fi
+    WINDOWS_HOST_QT=$WINDOWS_HOST_QT_CACHE
+    WINDOWS_HOST_QT_CMAKE=$WINDOWS_HOST_QT_CACHE/lib/cmake
+}
+
+# Debian's qt6-base 6.4.2 built for x86_64-w64-mingw32 into the cache, with
+# Qt 6.4.2's tools for this machine; about 35 minutes on 2 cores.
+build_windows_qt_from_source() {
+    local work=$WINDOWS_CACHE/qtbase-source
+    find_windows_host_qt
+    echo "Building Qt for Windows from Debian's qt6-base source (once; about 35 minutes on 2 cores)"
+    fetch_qtbase_source "$work"
+    "$ROOT/scripts/qtbase-mingw-patch.sh" "$work/qtbase-everywhere-src-6.4.2"
+    build_qtbase "$work" "qtbase for Windows" "$WINDOWS_QT_CACHE" \
+        -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DCMAKE_CROSSCOMPILING_EMULATOR= \
+        -DQT_HOST_PATH="$WINDOWS_HOST_QT" -DQT_HOST_PATH_CMAKE_DIR="$WINDOWS_HOST_QT_CMAKE" \
         -DFEATURE_testlib=ON -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF \
         -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
-        -DFEATURE_system_freetype=OFF >"$work/configure.log" 2>&1 || {
-        tail -n 40 "$work/configure.log" >&2; echo "Configuring qtbase failed (log: $work/configure.log)" >&2; exit 1; }
-    ninja -C "$work/build" -j "$JOBS" >"$work/build.log" 2>&1 ||
-        report_build_failure "$work/build.log" "Building qtbase"
-    rm -rf "$WINDOWS_QT_CACHE"
-    cmake --install "$work/build" >"$work/install.log" 2>&1
-    touch "$WINDOWS_QT_CACHE/.dravolt-ready"
+        -DFEATURE_system_freetype=OFF
     rm -rf "$work"
 }
 
@@ -104,10 +152,11 @@ build_windows() {
     start=$(date +%s)
     mkdir -p "$dir"
     [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" = "$WINDOWS_QT" ] || rm -f "$dir/CMakeCache.txt"
+    find_windows_host_qt
     if ! cmake -S "$ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
         -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_HOST_PATH="$WINDOWS_HOST_QT" -DQT_HOST_PATH_CMAKE_DIR="$WINDOWS_HOST_QT_CMAKE" \
         -DCMAKE_BUILD_TYPE=Release -DDRAVOLT_BUILD_BENCH=ON >"$dir/configure.log" 2>&1; then
         cat "$dir/configure.log" >&2
         echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
