@@ -145,14 +145,17 @@ find_windows_qt() {
     stage_time "Qt for Windows" "$start"
 }
 
-# build_windows <target>...: configures the cross build (afresh when Qt for
-# Windows changed) and builds those targets.
+# build_windows <target>...: configures the cross build and builds those
+# targets.
 build_windows() {
     local start dir=$WINDOWS_BUILD_DIR
     start=$(date +%s)
-    mkdir -p "$dir"
-    [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" = "$WINDOWS_QT" ] || rm -f "$dir/CMakeCache.txt"
     find_windows_host_qt
+    # Built afresh when Qt for Windows or its tools changed: the cache and the
+    # code moc wrote are theirs.
+    local qts="$WINDOWS_QT $WINDOWS_HOST_QT"
+    [ "$(cat "$dir/.dravolt-qt" 2>/dev/null)" = "$qts" ] || rm -rf "$dir"
+    mkdir -p "$dir"
     if ! cmake -S "$ROOT" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
         -DCMAKE_PREFIX_PATH="$WINDOWS_QT" -DCMAKE_FIND_ROOT_PATH="$WINDOWS_QT" \
@@ -162,7 +165,7 @@ build_windows() {
         echo "Configuring the Windows build failed (log: $dir/configure.log)" >&2
         exit 1
     fi
-    echo "$WINDOWS_QT" >"$dir/.dravolt-qt"
+    echo "$qts" >"$dir/.dravolt-qt"
     # The version, the zip's and the setup program's names and the DLLs'
     # folders, as CMake gives them.
     # shellcheck source=/dev/null
