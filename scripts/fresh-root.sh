@@ -59,7 +59,9 @@ fresh_remove() {
         for pid in /proc/[0-9]*; do
             [ "$(readlink "$pid/root" 2>/dev/null)" != "$dir" ] || kill -9 "${pid#/proc/}" 2>/dev/null || true
         done
-        umount -R "$dir" 2>/dev/null || umount -R -l "$dir" 2>/dev/null || true
+        # The root itself is no mount point: each mount under it, innermost first.
+        awk -v dir="$dir/" 'index($2, dir) == 1 { print $2 }' /proc/mounts | sort -r |
+            while read -r point; do umount "$point" 2>/dev/null || umount -l "$point"; done
     done
     if grep -q " $work/" /proc/mounts; then
         echo "Left $work in place: something is still mounted there." >&2
