@@ -172,9 +172,13 @@ Terminal terminal()
         if (!user.isEmpty() && QFileInfo(user).isExecutable())
             return named(user, commandOptionsOf(user), Messages::RemedyTerminalVariable);
     }
+    const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     for (const char *name : {"kgx", "ptyxis", "gnome-terminal", "konsole", "xfce4-terminal", "mate-terminal",
                              "lxterminal", "qterminal", "tilix", "terminator", "kitty", "foot", "wezterm", "alacritty",
                              "terminology", "xterm"}) {
+        // foot opens windows on Wayland only.
+        if (!wayland && qstrcmp(name, "foot") == 0)
+            continue;
         const QString found = QStandardPaths::findExecutable(QLatin1String(name));
         if (!found.isEmpty())
             return named(found, commandOptionsOf(found), Messages::RemedyTerminalVariable);
