@@ -68,16 +68,12 @@ private:
     }
 
     // A folder of programs to serve as the whole PATH: a terminal stand-in
-    // under `terminalName` (none when empty) and, when wanted, Wine.
-    QString makePathFolder(const QString &terminalName, bool withWine)
+    // under `terminalName`.
+    QString makePathFolder(const QString &terminalName)
     {
         const QString bin = dir.filePath(QStringLiteral("bin-%1").arg(++pathFolders));
         QDir().mkpath(bin);
-        if (!terminalName.isEmpty())
-            copyFile(QStringLiteral(TERMINAL_STANDIN), bin + '/' + terminalName);
-        const QString wine = QStandardPaths::findExecutable(QStringLiteral("wine"));
-        if (withWine && !QFile::link(wine, bin + QStringLiteral("/wine")))
-            qFatal("cannot link wine");
+        copyFile(QStringLiteral(TERMINAL_STANDIN), bin + '/' + terminalName);
         return bin;
     }
     int pathFolders = 0;
@@ -403,47 +399,31 @@ private slots:
     {
         QTest::addColumn<QStringList>("terminalNames"); // in PATH; the first is the one used
         QTest::addColumn<QStringList>("options");
-        QTest::addColumn<bool>("windows");
         QTest::addColumn<QString>("terminalVariable");
         QTest::newRow("xdg-terminal-exec") << QStringList{"xdg-terminal-exec", "x-terminal-emulator"} << QStringList{}
-                                           << false << "x-terminal-emulator";
-        QTest::newRow("x-terminal-emulator") << QStringList{"x-terminal-emulator"} << QStringList{"-e"} << false
-                                             << "my term";
-        QTest::newRow("$TERMINAL") << QStringList{"my term"} << QStringList{"-e"} << false << "my term";
-        QTest::newRow("through Wine") << QStringList{"x-terminal-emulator"} << QStringList{"-e"} << true << QString();
+                                           << "x-terminal-emulator";
+        QTest::newRow("x-terminal-emulator") << QStringList{"x-terminal-emulator"} << QStringList{"-e"} << "my term";
+        QTest::newRow("$TERMINAL") << QStringList{"my term"} << QStringList{"-e"} << "my term";
     }
 
+    // (A Windows tool through Wine in real terminals: tests/e2e, EveryTerminal.)
     void theToolRunsInATerminalWindow()
     {
         QFETCH(QStringList, terminalNames);
         QFETCH(QStringList, options);
-        QFETCH(bool, windows);
         QFETCH(QString, terminalVariable);
-        if (windows) {
-            if (const QString why = windowsSkipReason(); !why.isEmpty())
-                QSKIP(qPrintable(why));
-        }
-        const QString tool = windows ? installStandin(QStringLiteral("My Tools/quenlar.exe"), QStringLiteral(STANDIN_WINDOWS_TOOL))
-                                     : installStandin(QStringLiteral("My Tools/quenlar.exe"));
-        const QString bin = makePathFolder(terminalNames.first(), windows);
+        const QString tool = installStandin(QStringLiteral("My Tools/quenlar.exe"));
+        const QString bin = makePathFolder(terminalNames.first());
         for (const QString &other : terminalNames.mid(1))
             copyFile(QStringLiteral(TERMINAL_STANDIN), bin + '/' + other);
         const QString terminalLog = dir.filePath(QStringLiteral("terminal.log"));
         QFile::remove(terminalLog);
-        // A backslash only where Windows does not read it as a separator.
-        const QString source = putFile(dir.filePath(windows ? QStringLiteral("my pics/it's $HOME & ab ü.tga")
-                                                            : QStringLiteral("my pics/it's $HOME & a\\b ü.tga")),
-                                       "0123456");
+        const QString source = putFile(dir.filePath(QStringLiteral("my pics/it's $HOME & a\\b ü.tga")), "0123456");
         const QStringList args{source, "a b", "007", "/y"};
-        const QString windowsSource = windows ? winepath(source) : QString();
         ScopedEnvironment env;
         env.set("PATH", QFile::encodeName(bin));
         env.set("DISPLAY", ":97");
-        env.unset("WINE");
-        if (terminalVariable.isEmpty())
-            env.unset("TERMINAL");
-        else
-            env.set("TERMINAL", terminalVariable.toUtf8());
+        env.set("TERMINAL", terminalVariable.toUtf8());
         env.set("TERMINAL_STANDIN_LOG", QFile::encodeName(terminalLog));
 
         const ToolLauncher::Result r = ToolLauncher::start(tool, args);
@@ -456,13 +436,8 @@ private slots:
         QCOMPARE(words.first(), QStringLiteral("/bin/sh"));
         static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9/._-]+$"));
         QVERIFY2(plain.match(words.last()).hasMatch(), qPrintable(words.last()));
-        if (windows) {
-            QTRY_COMPARE_WITH_TIMEOUT(readWindowsStandinLog(log).size(), 1, 60000);
-            QCOMPARE(readWindowsStandinLog(log).first().arguments, QStringList{windowsSource} + args.mid(1));
-        } else {
-            QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
-            QCOMPARE(readStandinLog(log).first().arguments, args);
-        }
+        QTRY_COMPARE_WITH_TIMEOUT(readStandinLog(log).size(), 1, 5000);
+        QCOMPARE(readStandinLog(log).first().arguments, args);
         // The launch file removed itself.
         QVERIFY(!QFile::exists(words.last()));
     }
